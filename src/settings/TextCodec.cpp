@@ -1,0 +1,146 @@
+#include "settings/TextCodec.h"
+
+#include <QStringDecoder>
+#include <QStringEncoder>
+
+namespace TextCodec {
+namespace {
+
+constexpr char kGbkName[] = "GB18030";
+
+bool startsWithBom(QByteArrayView bytes)
+{
+    return bytes.size() >= 3 && uchar(bytes[0]) == 0xEF && uchar(bytes[1]) == 0xBB && uchar(bytes[2]) == 0xBF;
+}
+
+// Length of the well-formed UTF-8 sequence at `i`, or 0 when it is not one.
+// Overlong forms, surrogates and code points above U+10FFFF are refused, so a
+// GBK file is very unlikely to pass for UTF-8.
+qsizetype utf8SequenceLength(QByteArrayView bytes, qsizetype i)
+{
+    const auto at = [&](qsizetype k) { return uchar(bytes[k]); };
+    const uchar lead = at(i);
+    const qsizetype left = bytes.size() - i;
+    const auto cont = [&](qsizetype k) { return (at(i + k) & 0xC0) == 0x80; };
+    if (lead >= 0xC2 && lead <= 0xDF)
+        return left >= 2 && cont(1) ? 2 : 0;
+    if (lead >= 0xE0 && lead <= 0xEF) {
+        if (left < 3 || !cont(1) || !cont(2))
+            return 0;
+        if (lead == 0xE0 && at(i + 1) < 0xA0)
+            return 0; // overlong
+        if (lead == 0xED && at(i + 1) >= 0xA0)
+            return 0; // surrogate
+        return 3;
+    }
+    if (lead >= 0xF0 && lead <= 0xF4) {
+        if (left < 4 || !cont(1) || !cont(2) || !cont(3))
+            return 0;
+        if (lead == 0xF0 && at(i + 1) < 0x90)
+            return 0; // overlong
+        if (lead == 0xF4 && at(i + 1) >= 0x90)
+            return 0; // beyond U+10FFFF
+        return 4;
+    }
+    return 0;
+}
+
+// Length of the GB18030 character at `i`: 1, 2 or 4 bytes. A malformed or
+// incomplete character counts as whatever is left, so callers never split it.
+qsizetype gbCharacterLength(QByteArrayView bytes, qsizetype i)
+{
+    const uchar lead = uchar(bytes[i]);
+    if (lead < 0x81 || lead == 0xFF)
+        return 1;
+    if (i + 1 >= bytes.size())
+        return bytes.size() - i;
+    const uchar second = uchar(bytes[i + 1]);
+    if (second >= 0x30 && second <= 0x39)
+        return qMin<qsizetype>(4, bytes.size() - i);
+    return 2;
+}
+
+} // namespace
+
+Encoding detect(QByteArrayView bytes)
+{
+    if (startsWithBom(bytes))
+        return Encoding::Utf8Bom;
+    bool sawNonAscii = false;
+    qsizetype i = 0;
+    while (i < bytes.size()) {
+        if (uchar(bytes[i]) < 0x80) {
+            ++i;
+            continue;
+        }
+        const qsizetype length = utf8SequenceLength(bytes, i);
+        if (length == 0)
+            return Encoding::Gbk;
+        sawNonAscii = true;
+        i += length;
+    }
+    return sawNonAscii ? Encoding::Utf8 : Encoding::Gbk;
+}
+
+qsizetype bomLength(Encoding encoding)
+{
+    return encoding == Encoding::Utf8Bom ? 3 : 0;
+}
+
+QByteArray bom(Encoding encoding)
+{
+    return encoding == Encoding::Utf8Bom ? QByteArray("\xEF\xBB\xBF", 3) : QByteArray();
+}
+
+QString decode(QByteArrayView bytes, Encoding encoding)
+{
+    if (encoding != Encoding::Gbk)
+        return QString::fromUtf8(bytes);
+    // ASCII is the same in GBK; skip the converter for the common case.
+    bool ascii = true;
+    for (const char c : bytes) {
+        if (uchar(c) >= 0x80) {
+            ascii = false;
+            break;
+        }
+    }
+    if (ascii)
+        return QString::fromLatin1(bytes);
+    QStringDecoder decoder(kGbkName);
+    return decoder.decode(bytes);
+}
+
+QByteArray encode(const QString &text, Encoding encoding)
+{
+    if (encoding != Encoding::Gbk)
+        return text.toUtf8();
+    QStringEncoder encoder(kGbkName);
+    return encoder.encode(text);
+}
+
+QByteArray truncateToCharacters(QByteArrayView bytes, qsizetype maxBytes, Encoding encoding)
+{
+    if (maxBytes <= 0)
+        return {};
+    if (bytes.size() <= maxBytes)
+        return bytes.toByteArray();
+    qsizetype end = 0;
+    while (end < bytes.size()) {
+        qsizetype length = 1;
+        if (uchar(bytes[end]) >= 0x80) {
+            if (encoding == Encoding::Gbk) {
+                length = gbCharacterLength(bytes, end);
+            } else {
+                length = utf8SequenceLength(bytes, end);
+                if (length == 0)
+                    length = 1; // a stray byte is one (replacement) character
+            }
+        }
+        if (end + length > maxBytes)
+            break;
+        end += length;
+    }
+    return bytes.first(end).toByteArray();
+}
+
+} // namespace TextCodec

@@ -1,0 +1,40 @@
+#pragma once
+
+#include <QByteArray>
+#include <QByteArrayView>
+#include <QString>
+
+// The one place where file bytes become text and back.
+//
+// Word libraries, box files and lexvan.ini are GBK text. We read and write
+// GBK through GB18030, its superset, so no character is ever lost. Linux
+// editors write UTF-8, so a file that starts with a UTF-8 byte-order mark, or
+// that is valid UTF-8 and holds at least one non-ASCII byte, is read as UTF-8,
+// and every rewrite of such a file keeps its encoding (and its BOM).
+namespace TextCodec {
+
+enum class Encoding {
+    Gbk,     // GBK / GB18030, no BOM: the default for new files
+    Utf8,    // UTF-8 without a byte-order mark
+    Utf8Bom, // UTF-8 that starts with EF BB BF
+};
+
+// Decides how a file's bytes are to be read. Pure ASCII (and empty) input is
+// Gbk, which reads ASCII unchanged and keeps new non-ASCII text in GBK.
+Encoding detect(QByteArrayView bytes);
+
+// Length of the byte-order mark that `detect` found at the start (0 or 3).
+qsizetype bomLength(Encoding encoding);
+
+// The BOM bytes to write at the start of a new file of this encoding.
+QByteArray bom(Encoding encoding);
+
+// Bytes (without BOM) to text, and text to bytes (never adds a BOM).
+QString decode(QByteArrayView bytes, Encoding encoding);
+QByteArray encode(const QString &text, Encoding encoding);
+
+// Shortens `bytes` to at most `maxBytes` bytes without cutting a character in
+// half: a partial character at the end is dropped.
+QByteArray truncateToCharacters(QByteArrayView bytes, qsizetype maxBytes, Encoding encoding);
+
+} // namespace TextCodec
