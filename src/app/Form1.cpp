@@ -1,0 +1,403 @@
+#include "app/Form1.h"
+
+#include "app/AniGif.h"
+#include "app/Geometry.h"
+#include "app/LengthLimit.h"
+#include "app/LexivaneApp.h"
+#include "app/MouseMover.h"
+#include "app/XpCmdButton.h"
+#include "library/GroupLoader.h"
+#include "settings/CIniFile.h"
+#include "settings/LibraryRegistry.h"
+#include "settings/UserDialogs.h"
+
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QScrollBar>
+
+namespace {
+
+const QString kSection = QStringLiteral("Form1LastData");
+
+QColor colourOfMark(qint32 mark)
+{
+    // Marks are stored as 0x00BBGGRR.
+    return QColor(mark & 0xFF, (mark >> 8) & 0xFF, (mark >> 16) & 0xFF);
+}
+
+void setTextColour(QLabel *label, const QColor &colour)
+{
+    QPalette palette = label->palette();
+    palette.setColor(QPalette::WindowText, colour);
+    label->setPalette(palette);
+}
+
+// The counters live only in their labels: read, add one, write back.
+void addOne(QLabel *counter)
+{
+    counter->setText(QString::number(counter->text().toInt() + 1));
+}
+
+bool isEnter(int key)
+{
+    return key == Qt::Key_Return || key == Qt::Key_Enter;
+}
+
+// Keys that type a character (Enter and Backspace included), as opposed to
+// keys that only move the cursor or change focus.
+bool typesCharacter(int key, const QString &text)
+{
+    return !text.isEmpty() && key != Qt::Key_Tab && key != Qt::Key_Backtab;
+}
+
+} // namespace
+
+Form1::Form1(LexivaneApp &app)
+    : QWidget(nullptr)
+    , m_app(app)
+{
+    createControls();
+    load();
+}
+
+Form1::~Form1() = default;
+
+void Form1::createControls()
+{
+    setObjectName(QStringLiteral("Form1"));
+    setWindowTitle(QStringLiteral("Kelvaro--Lexivane v1.0"));
+    setFixedSize(twips(7455), twips(5895));
+    setAutoFillBackground(true);
+    QPalette background = palette();
+    background.setColor(QPalette::Window, QColor(236, 233, 216));
+    setPalette(background);
+
+    QFont kai(QStringLiteral("楷体_GB2312"), 12);
+    setFont(kai);
+
+    // The frame control covers the client area and draws the title bar; the
+    // controls below are placed clear of its 29-pixel title.
+    xp_canvas1 = new QWidget(this);
+    xp_canvas1->setObjectName(QStringLiteral("xp_canvas1"));
+    placeTwips(xp_canvas1, 0, 0, 7455, 5895);
+    xp_canvas1->lower();
+
+    Picture1 = new QLabel(this);
+    Picture1->setObjectName(QStringLiteral("Picture1"));
+    Picture1->setPixmap(QPixmap(QStringLiteral(":/images/form1_picture.png")));
+    Picture1->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    placeTwips(Picture1, 360, 720, 1095, 975);
+
+    Label2 = new QLabel(QStringLiteral("组号："), this);
+    Label2->setObjectName(QStringLiteral("Label2"));
+    placeTwips(Label2, 2160, 720, 975, 375);
+
+    Text2 = new QLineEdit(QStringLiteral("1"), this);
+    Text2->setObjectName(QStringLiteral("Text2"));
+    Text2->setToolTip(QStringLiteral("可以直接在这里输入组号。"));
+    limitTypedLength(Text2, 4);
+    placeTwips(Text2, 3120, 720, 975, 375);
+    Text2->installEventFilter(this);
+
+    Combo1 = new QComboBox(this);
+    Combo1->setObjectName(QStringLiteral("Combo1"));
+    placeTwips(Combo1, 4200, 720, 3015, 405);
+    Combo1->installEventFilter(this);
+
+    const struct {
+        int index;
+        const char *caption;
+        int top;
+    } buttons[] = {
+        {0, "  单词初记", 2040},
+        {1, "  单词浏览", 3000},
+        {2, "  迷你模式", 3960},
+        {4, "  退出系统", 4920},
+    };
+    for (const auto &b : buttons) {
+        auto *button = new XpCmdButton(QString::fromUtf8(b.caption), b.index, this);
+        button->setObjectName(QStringLiteral("xpcmdbutton1_%1").arg(b.index));
+        button->setFont(QFont(QStringLiteral("楷体_GB2312"), 11));
+        placeTwips(button, 240, b.top, 1335, 615);
+        connect(button, &XpCmdButton::pressedAt, this, &Form1::ChoiceWork);
+    }
+
+    for (int i = 0; i < int(Label3.size()); ++i) {
+        Label3[i] = new QLabel(this);
+        Label3[i]->setObjectName(QStringLiteral("Label3_%1").arg(i));
+        placeTwips(Label3[i], 2040, 1440 + 360 * i, 2655, 255);
+    }
+
+    VScroll1 = new QScrollBar(Qt::Vertical, this);
+    VScroll1->setObjectName(QStringLiteral("VScroll1"));
+    VScroll1->setRange(5, 24);
+    VScroll1->setValue(5);
+    placeTwips(VScroll1, 5040, 1440, 375, 2055);
+    connect(VScroll1, &QScrollBar::valueChanged, this, &Form1::VScroll1_Change);
+
+    const auto label = [this](const char *name, const char *text, int l, int t, int w, int h) {
+        auto *created = new QLabel(QString::fromUtf8(text), this);
+        created->setObjectName(QString::fromLatin1(name));
+        placeTwips(created, l, t, w, h);
+        return created;
+    };
+    Label5 = label("Label5", "正确：", 5880, 1440, 735, 375);
+    Label4 = label("Label4", "0", 6840, 1440, 375, 375);
+    Label6 = label("Label6", "错误", 5880, 2040, 735, 375);
+    Label7 = label("Label7", "0", 6840, 2085, 375, 375);
+    Label8 = label("Label8", "总数", 5880, 2640, 735, 375);
+    Label9 = label("Label9", "0", 6840, 2640, 375, 375);
+    Label10 = label("Label10", "", 5880, 3120, 1335, 375);
+    Label1 = label("Label1", "", 2040, 3600, 5175, 855);
+    Label1->setWordWrap(true);
+    Label1->setFont(QFont(QStringLiteral("楷体_GB2312"), 15));
+    setTextColour(Label1, QColor(0, 0, 128));
+
+    Text1 = new QLineEdit(this);
+    Text1->setObjectName(QStringLiteral("Text1"));
+    Text1->setFont(QFont(QStringLiteral("楷体_GB2312"), 18));
+    placeTwips(Text1, 2040, 4800, 5175, 735);
+    Text1->installEventFilter(this);
+
+    AniGIF1 = new AniGif(QStringLiteral(":/images/globe.gif"), this);
+    AniGIF1->setObjectName(QStringLiteral("AniGIF1"));
+    placeTwips(AniGIF1, 6000, 3960, 1575, 1575);
+    m_aniMover = new MouseMover(AniGIF1, this);
+    connect(AniGIF1, &AniGif::mouseDown, this, &Form1::AniGIF1_MouseDown);
+}
+
+int Form1::SetLibName()
+{
+    const QStringList names = LibraryRegistry::libraryNames(m_app.iniFile());
+    Combo1->addItems(names);
+    return int(names.size());
+}
+
+void Form1::load()
+{
+    const int entries = SetLibName();
+
+    CIniFile &ini = m_app.iniFile();
+    const QString group = ini.ReadString(kSection, QStringLiteral("WordGroup"), 10).trimmed();
+    const QString library = ini.ReadString(kSection, QStringLiteral("WordLibrary"), 10).trimmed();
+
+    // A stored index that is not a whole number, or no longer names an entry
+    // (libraries removed by hand), counts as missing.
+    bool isNumber = false;
+    const int index = library.toInt(&isNumber);
+    if (!group.isEmpty() && !library.isEmpty() && isNumber && index >= 0 && index < Combo1->count()) {
+        Text2->setText(group);
+        Combo1->setCurrentIndex(index);
+    } else {
+        Text2->setText(QStringLiteral("1"));
+        Combo1->setCurrentIndex(entries != 0 ? 0 : -1);
+    }
+}
+
+qint16 Form1::ReadWords(const QString &groupText, const QString &libraryName)
+{
+    GroupLoaderSetup setup;
+    setup.ini = &m_app.iniFile();
+    setup.dialogs = &m_app.dialogs();
+    setup.dataDir = m_app.dataDir();
+    setup.section = kSection;
+    setup.libraryIndex = Combo1->currentIndex();
+    setup.lastGroupNotice = true;
+    setup.formReset = [this] { FormReset(); };
+    return ::ReadWords(groupText, libraryName, Words, WordCount, setup);
+}
+
+void Form1::FormReset()
+{
+    Text1->clear();
+    Label1->clear();
+    CurrentIndex = 0;
+    WordCount = 0;
+    Label4->setText(QStringLiteral("0"));
+    Label7->setText(QStringLiteral("0"));
+    Label10->setText(QStringLiteral("浏览测试"));
+    for (QLabel *line : Label3)
+        line->clear();
+    for (int i = 0; i < GroupSize; ++i)
+        Words[i] = WordEntry{};
+}
+
+void Form1::RememberWords()
+{
+    Label9->setText(QString::number(WordCount));
+    if (CurrentIndex < WordCount) {
+        Label1->setText(Words[CurrentIndex].Meaning);
+        Text1->clear();
+    }
+}
+
+void Form1::startTest()
+{
+    const qint16 loaded = ReadWords(Text2->text(), Combo1->currentText());
+    if (loaded == 0)
+        return;
+    Text2->setText(QString::number(loaded));
+    RememberWords();
+}
+
+void Form1::ChoiceWork(int index)
+{
+    switch (index) {
+    case 0:
+        startTest();
+        break;
+    case 1:
+        m_app.openBoxWindow();
+        break;
+    case 2:
+        m_app.openBrowseBar();
+        break;
+    case 4:
+        close();
+        break;
+    default:
+        break;
+    }
+}
+
+void Form1::remember_next_term()
+{
+    const bool next = m_app.dialogs().question(
+        QStringLiteral("本组测试完毕！继续下一组测试吗？选否重新测试本组单词。"));
+    if (next)
+        Text2->setText(QString::number(Text2->text().toInt() + 1));
+    startTest();
+}
+
+bool Form1::eventFilter(QObject *watched, QEvent *event)
+{
+    if (event->type() == QEvent::KeyPress) {
+        const auto *key = static_cast<QKeyEvent *>(event);
+        if (watched == Text1)
+            return text1KeyPress(key->key(), key->text());
+        if (watched == Text2)
+            return text2KeyPress(key->key(), key->text());
+        if (watched == Combo1 && isEnter(key->key())) {
+            startTest();
+            return true;
+        }
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+bool Form1::text2KeyPress(int key, const QString &text)
+{
+    if (isEnter(key)) {
+        startTest();
+        return true;
+    }
+    if (!typesCharacter(key, text))
+        return false;
+    const QChar c = text.at(0);
+    if ((c >= QLatin1Char('0') && c <= QLatin1Char('9')) || key == Qt::Key_Backspace)
+        return false;
+    m_app.dialogs().beep();
+    return true;
+}
+
+bool Form1::text1KeyPress(int key, const QString &text)
+{
+    if (!typesCharacter(key, text))
+        return false;
+    if (WordCount == 0) {
+        m_app.dialogs().message(QStringLiteral("单词还没有读入呢！"));
+        return true;
+    }
+    if (!isEnter(key))
+        return false;
+    judgeAnswer();
+    return true;
+}
+
+void Form1::judgeAnswer()
+{
+    WordEntry &entry = Words[CurrentIndex];
+    if (entry.Word.trimmed() != Text1->text().trimmed()) {
+        m_app.dialogs().message(QStringLiteral("错误！正确答案是：") + entry.Word);
+        addOne(Label7);
+        entry.Mark = MarkWrong;
+    } else {
+        addOne(Label4);
+        entry.Mark = MarkRight;
+    }
+
+    if (CurrentIndex >= 6) {
+        for (int line = 0; line < 5; ++line) {
+            Label3[line]->setText(Label3[line + 1]->text());
+            Label3[line]->setPalette(Label3[line + 1]->palette());
+        }
+        showLine(5, entry);
+        VScroll1->setValue(CurrentIndex);
+    } else {
+        showLine(CurrentIndex, entry);
+        VScroll1->setValue(5);
+    }
+
+    ++CurrentIndex;
+    const int wrong = Label7->text().toInt();
+    if (wrong > 0 && CurrentIndex == WordCount)
+        startRetestPass();
+    if (wrong == 0 && CurrentIndex == WordCount) {
+        FormReset();
+        remember_next_term();
+    }
+    RememberWords();
+}
+
+void Form1::startRetestPass()
+{
+    qint16 kept = 0;
+    for (int i = 0; i < WordCount; ++i) {
+        if (Words[i].Mark == MarkWrong) {
+            Words[kept] = Words[i];
+            Words[kept].Mark = MarkUnanswered;
+            ++kept;
+        }
+    }
+    WordCount = kept;
+    Label9->setText(QString::number(kept));
+    Label10->setText(QStringLiteral("错误重测"));
+    CurrentIndex = 0;
+    Label4->setText(QStringLiteral("0"));
+    Label7->setText(QStringLiteral("0"));
+    for (QLabel *line : Label3)
+        line->clear();
+}
+
+void Form1::showLine(int line, const WordEntry &entry)
+{
+    Label3[line]->setText(entry.Word);
+    setTextColour(Label3[line], colourOfMark(entry.Mark));
+}
+
+void Form1::VScroll1_Change(int value)
+{
+    if (CurrentIndex < 5) {
+        VScroll1->setValue(5);
+        return;
+    }
+    // Value v shows slots v - 5 to v.
+    for (int line = 5; line >= 0; --line, --value)
+        showLine(line, Words[value]);
+}
+
+void Form1::AniGIF1_MouseDown(int button, const QPoint &globalPos)
+{
+    if (button != 1)
+        return;
+    m_aniMover->begin(AniGIF1, globalPos);
+}
+
+void Form1::closeEvent(QCloseEvent *event)
+{
+    event->accept();
+    m_app.testWindowClosed();
+}

@@ -1,0 +1,92 @@
+#pragma once
+
+#include "library/WordTable.h"
+
+#include <QWidget>
+
+#include <array>
+
+class AniGif;
+class LexivaneApp;
+class MouseMover;
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QScrollBar;
+class XpCmdButton;
+
+// The test window: the start-up window and hub of the program. It asks the
+// meaning of each word of a group, the user types the word, and wrongly
+// answered words are asked again until a pass has no mistakes.
+class Form1 : public QWidget
+{
+    Q_OBJECT
+
+public:
+    explicit Form1(LexivaneApp &app);
+    ~Form1() override;
+
+    // Result colours kept in WordEntry::Mark, as 0x00BBGGRR.
+    static constexpr qint32 MarkUnanswered = 0;
+    static constexpr qint32 MarkWrong = 0x0000FF;
+    static constexpr qint32 MarkRight = 0xFF0000;
+
+    // Empties the display and the word table.
+    void FormReset();
+    // Shows the total and the meaning of the word being asked.
+    void RememberWords();
+    // The end-of-group question and the following load.
+    void remember_next_term();
+    // The mode buttons: 0 test, 1 box window, 2 browse bar, 4 quit.
+    void ChoiceWork(int index);
+    // Loads the group typed in Text2 from the library chosen in Combo1.
+    void startTest();
+    // This window's group loader.
+    qint16 ReadWords(const QString &groupText, const QString &libraryName);
+    // Fills Combo1 with the library list; returns the number of entries added.
+    int SetLibName();
+
+    const WordTable &words() const { return Words; }
+    qint16 wordCount() const { return WordCount; }
+    qint16 currentIndex() const { return CurrentIndex; }
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
+
+private:
+    void createControls();
+    void load();
+    bool text1KeyPress(int key, const QString &text);
+    bool text2KeyPress(int key, const QString &text);
+    void judgeAnswer();
+    void startRetestPass();
+    void showLine(int line, const WordEntry &entry);
+    void VScroll1_Change(int value);
+    void AniGIF1_MouseDown(int button, const QPoint &globalPos);
+
+    LexivaneApp &m_app;
+
+    WordTable Words;
+    qint16 WordCount = 0;
+    qint16 CurrentIndex = 0;
+
+    QWidget *xp_canvas1 = nullptr;
+    QLabel *Picture1 = nullptr;
+    QLabel *Label2 = nullptr;
+    QLineEdit *Text2 = nullptr;
+    QComboBox *Combo1 = nullptr;
+    std::array<QLabel *, 6> Label3{};
+    QScrollBar *VScroll1 = nullptr;
+    QLabel *Label4 = nullptr;
+    QLabel *Label5 = nullptr;
+    QLabel *Label6 = nullptr;
+    QLabel *Label7 = nullptr;
+    QLabel *Label8 = nullptr;
+    QLabel *Label9 = nullptr;
+    QLabel *Label10 = nullptr;
+    QLabel *Label1 = nullptr;
+    QLineEdit *Text1 = nullptr;
+    AniGif *AniGIF1 = nullptr;
+    MouseMover *m_aniMover = nullptr;
+};

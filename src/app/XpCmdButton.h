@@ -1,0 +1,21 @@
+#pragma once
+
+#include <QPushButton>
+
+// The skinned command button of the mode columns. Buttons of one control
+// array share a signal and tell themselves apart by their index.
+class XpCmdButton : public QPushButton
+{
+    Q_OBJECT
+
+public:
+    XpCmdButton(const QString &caption, int index, QWidget *parent = nullptr);
+
+    int index() const { return m_index; }
+
+signals:
+    void pressedAt(int index);
+
+private:
+    int m_index;
+};

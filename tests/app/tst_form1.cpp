@@ -1,0 +1,341 @@
+#include "ProgramFolder.h"
+#include "RecordingDialogs.h"
+
+#include "app/Form1.h"
+#include "app/LexivaneApp.h"
+#include "settings/CIniFile.h"
+
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QtTest>
+
+#include <memory>
+
+namespace {
+
+const QStringList kOneLibrary = {
+    QStringLiteral("[LibName]"),
+    QStringLiteral("Lib0=测试词库"),
+    QStringLiteral("[LibraryFileName]"),
+    QStringLiteral("测试词库=test.txt"),
+};
+
+// A program folder, a recorder for the message boxes and the test window.
+class Fixture
+{
+public:
+    explicit Fixture(const QStringList &ini = kOneLibrary, int records = 60)
+    {
+        if (!ini.isEmpty())
+            folder.writeIni(ini);
+        folder.writeNumberedLibrary(QStringLiteral("test.txt"), records);
+        app = std::make_unique<LexivaneApp>(folder.path(), &dialogs);
+        form = app->form1();
+        form->show();
+    }
+
+    template<typename T>
+    T *child(const char *name) const
+    {
+        T *found = form->findChild<T *>(QString::fromLatin1(name));
+        if (!found)
+            qFatal("no control %s", name);
+        return found;
+    }
+
+    QString text(const char *label) const { return child<QLabel>(label)->text(); }
+
+    void answer(const QString &typed) const
+    {
+        QLineEdit *box = child<QLineEdit>("Text1");
+        QTest::keyClicks(box, typed);
+        QTest::keyClick(box, Qt::Key_Return);
+    }
+
+    void load(const QString &group) const
+    {
+        QLineEdit *box = child<QLineEdit>("Text2");
+        box->setText(group);
+        QTest::keyClick(box, Qt::Key_Return);
+    }
+
+    QStringList history() const
+    {
+        QStringList lines;
+        for (int i = 0; i < 6; ++i)
+            lines << child<QLabel>(QStringLiteral("Label3_%1").arg(i).toLatin1().constData())->text();
+        return lines;
+    }
+
+    QString stored(const QString &key) const
+    {
+        CIniFile ini;
+        ini.SpecifyIni(folder.iniPath());
+        return ini.ReadString(QStringLiteral("Form1LastData"), key, 10);
+    }
+
+    ProgramFolder folder;
+    RecordingDialogs dialogs;
+    std::unique_ptr<LexivaneApp> app;
+    Form1 *form = nullptr;
+};
+
+QStringList numbered(const QString &stem, int from, int to)
+{
+    QStringList list;
+    for (int n = from; n <= to; ++n)
+        list << stem + QString::number(n);
+    return list;
+}
+
+} // namespace
+
+class TestForm1 : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void startsWithDefaultsWithoutSettingsFile()
+    {
+        Fixture f(QStringList{});
+        QCOMPARE(f.child<QLineEdit>("Text2")->text(), QStringLiteral("1"));
+        auto *list = f.child<QComboBox>("Combo1");
+        QCOMPARE(list->count(), 5);
+        QCOMPARE(list->currentText(), QStringLiteral("月光宝盒0"));
+        QCOMPARE(f.form->wordCount(), qint16(0));
+        QCOMPARE(f.text("Label1"), QString());
+        QVERIFY(f.dialogs.messages.isEmpty());
+        QVERIFY2(!QFile::exists(f.folder.iniPath()), "starting must not write the settings file");
+    }
+
+    void restoresLastGroupAndLibrary()
+    {
+        Fixture f(kOneLibrary + QStringList{QStringLiteral("[Form1LastData]"), QStringLiteral("WordGroup= 12 "),
+                                            QStringLiteral("WordLibrary=2")});
+        auto *list = f.child<QComboBox>("Combo1");
+        QCOMPARE(list->count(), 6);
+        QCOMPARE(f.child<QLineEdit>("Text2")->text(), QStringLiteral("12"));
+        QCOMPARE(list->currentIndex(), 2);
+        QCOMPARE(list->currentText(), QStringLiteral("月光宝盒1"));
+        QCOMPARE(f.form->wordCount(), qint16(0));
+    }
+
+    void ignoresUnusableStoredSettings_data()
+    {
+        QTest::addColumn<QString>("group");
+        QTest::addColumn<QString>("library");
+        QTest::newRow("library not a number") << QStringLiteral("12") << QStringLiteral("abc");
+        QTest::newRow("library past the list") << QStringLiteral("12") << QStringLiteral("6");
+        QTest::newRow("no library selected") << QStringLiteral("12") << QStringLiteral("-1");
+        QTest::newRow("library empty") << QStringLiteral("12") << QStringLiteral("");
+        QTest::newRow("group empty") << QStringLiteral("") << QStringLiteral("2");
+    }
+
+    void ignoresUnusableStoredSettings()
+    {
+        QFETCH(QString, group);
+        QFETCH(QString, library);
+        Fixture f(kOneLibrary + QStringList{QStringLiteral("[Form1LastData]"), QStringLiteral("WordGroup=") + group,
+                                            QStringLiteral("WordLibrary=") + library});
+        QCOMPARE(f.child<QLineEdit>("Text2")->text(), QStringLiteral("1"));
+        QCOMPARE(f.child<QComboBox>("Combo1")->currentIndex(), 0);
+    }
+
+    void loadsGroupThreeWays_data()
+    {
+        QTest::addColumn<int>("way");
+        QTest::newRow("start button") << 0;
+        QTest::newRow("Enter in the group box") << 1;
+        QTest::newRow("Enter in the library list") << 2;
+    }
+
+    void loadsGroupThreeWays()
+    {
+        QFETCH(int, way);
+        Fixture f;
+        f.child<QLineEdit>("Text2")->setText(QStringLiteral("02"));
+        switch (way) {
+        case 0:
+            QTest::mouseClick(f.child<QPushButton>("xpcmdbutton1_0"), Qt::LeftButton);
+            break;
+        case 1:
+            QTest::keyClick(f.child<QLineEdit>("Text2"), Qt::Key_Return);
+            break;
+        default:
+            QTest::keyClick(f.child<QComboBox>("Combo1"), Qt::Key_Return);
+            break;
+        }
+        QCOMPARE(f.dialogs.messages, QStringList());
+        QCOMPARE(f.child<QLineEdit>("Text2")->text(), QStringLiteral("2"));
+        QCOMPARE(f.text("Label1"), QStringLiteral("释义26"));
+        QCOMPARE(f.text("Label9"), QStringLiteral("25"));
+        QCOMPARE(f.text("Label10"), QStringLiteral("浏览测试"));
+        QCOMPARE(f.stored(QStringLiteral("WordGroup")), QStringLiteral("2"));
+        QCOMPARE(f.stored(QStringLiteral("WordLibrary")), QStringLiteral("0"));
+    }
+
+    void failedLoadKeepsTheDisplay()
+    {
+        Fixture f;
+        f.load(QStringLiteral("1"));
+        f.load(QStringLiteral("1a"));
+        QCOMPARE(f.dialogs.messages, QStringList{QStringLiteral("组号不允许含有非数字字符！")});
+        QCOMPARE(f.text("Label1"), QStringLiteral("释义1"));
+        QCOMPARE(f.child<QLineEdit>("Text2")->text(), QStringLiteral("1a"));
+        QCOMPARE(f.stored(QStringLiteral("WordGroup")), QStringLiteral("1"));
+    }
+
+    void groupBoxTakesOnlyDigits()
+    {
+        Fixture f;
+        auto *box = f.child<QLineEdit>("Text2");
+        box->clear();
+        QTest::keyClicks(box, QStringLiteral("1a2 -"));
+        QCOMPARE(box->text(), QStringLiteral("12"));
+        QCOMPARE(f.dialogs.beeps, 3);
+        QTest::keyClick(box, Qt::Key_Backspace);
+        QCOMPARE(box->text(), QStringLiteral("1"));
+        QTest::keyClicks(box, QStringLiteral("23456"));
+        QCOMPARE(box->text(), QStringLiteral("1234"));
+    }
+
+    void answeringBeforeLoadingIsRefused()
+    {
+        Fixture f;
+        auto *box = f.child<QLineEdit>("Text1");
+        QTest::keyClicks(box, QStringLiteral("ab"));
+        QTest::keyClick(box, Qt::Key_Return);
+        QCOMPARE(f.dialogs.messages, QStringList(3, QStringLiteral("单词还没有读入呢！")));
+        QCOMPARE(box->text(), QString());
+        QCOMPARE(f.text("Label4"), QStringLiteral("0"));
+    }
+
+    void judgesAnswers()
+    {
+        Fixture f;
+        f.load(QStringLiteral("1"));
+        f.answer(QStringLiteral("  word1  ")); // blanks around the word do not count
+        f.answer(QStringLiteral("Word2"));     // letter case does
+        f.answer(QString());                   // an empty answer is wrong
+        QCOMPARE(f.dialogs.messages,
+                 (QStringList{QStringLiteral("错误！正确答案是：word2"), QStringLiteral("错误！正确答案是：word3")}));
+        QCOMPARE(f.text("Label4"), QStringLiteral("1"));
+        QCOMPARE(f.text("Label7"), QStringLiteral("2"));
+        QCOMPARE(f.form->words()[0].Mark, Form1::MarkRight);
+        QCOMPARE(f.form->words()[1].Mark, Form1::MarkWrong);
+        QCOMPARE(f.text("Label1"), QStringLiteral("释义4"));
+        QCOMPARE(f.child<QLineEdit>("Text1")->text(), QString());
+
+        const QList<QLabel *> lines = {f.child<QLabel>("Label3_0"), f.child<QLabel>("Label3_1")};
+        QCOMPARE(lines[0]->palette().color(QPalette::WindowText), QColor(Qt::blue));
+        QCOMPARE(lines[1]->palette().color(QPalette::WindowText), QColor(Qt::red));
+    }
+
+    void retestsExactlyTheWrongWordsInGroupOrder()
+    {
+        Fixture f;
+        f.load(QStringLiteral("1"));
+        for (int n = 1; n <= 25; ++n)
+            f.answer(n == 4 || n == 11 || n == 21 ? QStringLiteral("x") : QStringLiteral("word%1").arg(n));
+        QCOMPARE(f.text("Label10"), QStringLiteral("错误重测"));
+        QCOMPARE(f.text("Label9"), QStringLiteral("3"));
+        QCOMPARE(f.text("Label4"), QStringLiteral("0"));
+        QCOMPARE(f.text("Label7"), QStringLiteral("0"));
+        QCOMPARE(f.history(), QStringList(6, QString()));
+        QCOMPARE(f.text("Label1"), QStringLiteral("释义4"));
+        QCOMPARE(f.form->words()[1].Word, QStringLiteral("word11"));
+        QCOMPARE(f.form->words()[2].Word, QStringLiteral("word21"));
+        QCOMPARE(f.form->words()[2].Mark, Form1::MarkUnanswered);
+
+        // One mistake in the re-test leads to a pass of that one word.
+        f.answer(QStringLiteral("word4"));
+        f.answer(QStringLiteral("oops"));
+        f.answer(QStringLiteral("word21"));
+        QCOMPARE(f.text("Label9"), QStringLiteral("1"));
+        QCOMPARE(f.text("Label1"), QStringLiteral("释义11"));
+        QVERIFY(f.dialogs.questions.isEmpty());
+
+        // Getting it right ends the group; "No" tests the same group again.
+        f.dialogs.answers = {false};
+        f.answer(QStringLiteral("word11"));
+        QCOMPARE(f.dialogs.questions,
+                 QStringList{QStringLiteral("本组测试完毕！继续下一组测试吗？选否重新测试本组单词。")});
+        QCOMPARE(f.child<QLineEdit>("Text2")->text(), QStringLiteral("1"));
+        QCOMPARE(f.text("Label10"), QStringLiteral("浏览测试"));
+        QCOMPARE(f.text("Label9"), QStringLiteral("25"));
+        QCOMPARE(f.text("Label1"), QStringLiteral("释义1"));
+    }
+
+    void wholeGroupRightOffersTheNextGroup()
+    {
+        Fixture f;
+        f.load(QStringLiteral("1"));
+        f.dialogs.answers = {true};
+        for (const QString &word : numbered(QStringLiteral("word"), 1, 25))
+            f.answer(word);
+        QCOMPARE(f.dialogs.questions.size(), 1);
+        QCOMPARE(f.child<QLineEdit>("Text2")->text(), QStringLiteral("2"));
+        QCOMPARE(f.text("Label1"), QStringLiteral("释义26"));
+        QCOMPARE(f.text("Label4"), QStringLiteral("0"));
+        QCOMPARE(f.stored(QStringLiteral("WordGroup")), QStringLiteral("2"));
+    }
+
+    void yesAtTheLastGroupTestsItAgain()
+    {
+        Fixture f;
+        f.load(QStringLiteral("3"));
+        QCOMPARE(f.dialogs.messages, QStringList{QStringLiteral("现在已经是最后一组了！")});
+        QCOMPARE(f.text("Label9"), QStringLiteral("10"));
+        f.dialogs.answers = {true};
+        for (const QString &word : numbered(QStringLiteral("word"), 51, 60))
+            f.answer(word);
+        QCOMPARE(f.dialogs.messages, QStringList(2, QStringLiteral("现在已经是最后一组了！")));
+        QCOMPARE(f.child<QLineEdit>("Text2")->text(), QStringLiteral("3"));
+        QCOMPARE(f.text("Label1"), QStringLiteral("释义51"));
+    }
+
+    void historyScrollsOverTheAnsweredWords()
+    {
+        Fixture f;
+        f.load(QStringLiteral("1"));
+        for (const QString &word : numbered(QStringLiteral("word"), 1, 7))
+            f.answer(word);
+        auto *scroll = f.child<QScrollBar>("VScroll1");
+        QCOMPARE(scroll->value(), 6);
+        QCOMPARE(f.history(), numbered(QStringLiteral("word"), 2, 7));
+        scroll->setValue(5);
+        QCOMPARE(f.history(), numbered(QStringLiteral("word"), 1, 6));
+        // Scrolling on past the answers shows the words still to come, in black.
+        scroll->setValue(9);
+        QCOMPARE(f.history(), numbered(QStringLiteral("word"), 5, 10));
+        QCOMPARE(f.child<QLabel>("Label3_5")->palette().color(QPalette::WindowText), QColor(Qt::black));
+    }
+
+    void historySnapsBackWithFewAnswers()
+    {
+        Fixture f;
+        f.load(QStringLiteral("1"));
+        for (const QString &word : numbered(QStringLiteral("word"), 1, 3))
+            f.answer(word);
+        auto *scroll = f.child<QScrollBar>("VScroll1");
+        scroll->setValue(12);
+        QCOMPARE(scroll->value(), 5);
+        QCOMPARE(f.history(), numbered(QStringLiteral("word"), 1, 3) + QStringList(3, QString()));
+    }
+
+    void quitButtonClosesTheWindow()
+    {
+        Fixture f;
+        f.load(QStringLiteral("1"));
+        f.answer(QStringLiteral("word1"));
+        QTest::mouseClick(f.child<QPushButton>("xpcmdbutton1_4"), Qt::LeftButton);
+        QVERIFY(!f.form->isVisible());
+        QVERIFY(f.dialogs.questions.isEmpty());
+    }
+};
+
+QTEST_MAIN(TestForm1)
+#include "tst_form1.moc"
