@@ -26,6 +26,8 @@ LexivaneApp::LexivaneApp(const QString &programDir, UserDialogs *dialogs)
 
 LexivaneApp::~LexivaneApp()
 {
+    // --- Box window teardown ---
+    // --- Browse mode teardown ---
     delete m_form5.data();
     delete m_form1.data();
 }
@@ -57,19 +59,26 @@ Form5 *LexivaneApp::aboutWindow() const
     return m_form5;
 }
 
+// --- Box window ---
+
 bool LexivaneApp::openBoxWindow()
 {
     return false;
 }
+
+// --- Browse mode ---
 
 bool LexivaneApp::openBrowseBar()
 {
     return false;
 }
 
+// --- End of the mode sections ---
+
 void LexivaneApp::testWindowClosed()
 {
     // Closing the test window ends the program, whatever else is open.
+    // --- Box window on close ---
     if (m_form5)
         m_form5->close();
     QCoreApplication::quit();

@@ -40,9 +40,12 @@ public:
     // The about window while it is open, else nullptr.
     Form5 *aboutWindow() const;
 
-    // Opening the other modes. Each returns whether a window was opened, so
-    // the caller knows whether to hide itself.
+    // --- Box window (src/boxes) ---
+    // Hides the test window and shows the box window.
     bool openBoxWindow();
+
+    // --- Browse mode (src/browse) ---
+    // Hides the test window and opens the browse bar.
     bool openBrowseBar();
 
     // The test window was closed: the program ends with it.
@@ -55,4 +58,6 @@ private:
     UserDialogs *m_dialogs;
     QPointer<Form1> m_form1;
     QPointer<Form5> m_form5;
+    // --- Box window members ---
+    // --- Browse mode members ---
 };
