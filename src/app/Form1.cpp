@@ -9,6 +9,7 @@
 #include "library/GroupLoader.h"
 #include "settings/CIniFile.h"
 #include "settings/LibraryRegistry.h"
+#include "settings/Trim.h"
 #include "settings/UserDialogs.h"
 
 #include <QCloseEvent>
@@ -181,8 +182,8 @@ void Form1::load()
     const int entries = SetLibName();
 
     CIniFile &ini = m_app.iniFile();
-    const QString group = ini.ReadString(kSection, QStringLiteral("WordGroup"), 10).trimmed();
-    const QString library = ini.ReadString(kSection, QStringLiteral("WordLibrary"), 10).trimmed();
+    const QString group = trimSpaces(ini.ReadString(kSection, QStringLiteral("WordGroup"), 10));
+    const QString library = trimSpaces(ini.ReadString(kSection, QStringLiteral("WordLibrary"), 10));
 
     // A stored index that is not a whole number, or no longer names an entry
     // (libraries removed by hand), counts as missing.
@@ -320,7 +321,7 @@ bool Form1::text1KeyPress(int key, const QString &text)
 void Form1::judgeAnswer()
 {
     WordEntry &entry = Words[CurrentIndex];
-    if (entry.Word.trimmed() != Text1->text().trimmed()) {
+    if (trimSpaces(entry.Word) != trimSpaces(Text1->text())) {
         m_app.dialogs().message(QStringLiteral("错误！正确答案是：") + entry.Word);
         addOne(Label7);
         entry.Mark = MarkWrong;

@@ -1,1 +1,69 @@
-// in progress
+#include "settings/LibraryRegistry.h"
+
+#include "settings/CIniFile.h"
+#include "settings/Trim.h"
+#include "settings/UserDialogs.h"
+
+namespace LibraryRegistry {
+namespace {
+
+// Registered names and file names are read with room for 19 bytes.
+constexpr long kNameReadLength = 20;
+
+} // namespace
+
+QString boxName(int box)
+{
+    return QStringLiteral("月光宝盒") + QString::number(box);
+}
+
+QString boxFileName(int box)
+{
+    return QStringLiteral("box") + QString::number(box) + QStringLiteral(".txt");
+}
+
+int boxOfName(const QString &name)
+{
+    for (int box = 0; box < BoxCount; ++box) {
+        if (name == boxName(box))
+            return box;
+    }
+    return -1;
+}
+
+QStringList libraryNames(CIniFile &ini)
+{
+    QStringList names;
+    const QString section = QStringLiteral("LibName");
+    // The first missing or empty key ends the list; names after a gap are
+    // never seen.
+    QString name = ini.ReadString(section, QStringLiteral("Lib0"), kNameReadLength);
+    while (!name.isEmpty()) {
+        names << trimSpaces(name);
+        name = ini.ReadString(section, QStringLiteral("Lib") + QString::number(names.size()), kNameReadLength);
+    }
+    for (int box = 0; box < BoxCount; ++box)
+        names << boxName(box);
+    return names;
+}
+
+QString GetLibraryFileName(CIniFile &ini, UserDialogs &dialogs, const QString &name)
+{
+    const QString section = QStringLiteral("LibraryFileName");
+    if (trimSpaces(ini.ReadString(section, name, kNameReadLength)).isEmpty()) {
+        dialogs.message(QStringLiteral("该词库没有对应的文件名！"));
+        return {};
+    }
+    return trimSpaces(ini.ReadString(section, name, kNameReadLength));
+}
+
+} // namespace LibraryRegistry
+
+bool HasNonDigit(const QString &text)
+{
+    for (const QChar c : text) {
+        if (c < u'0' || c > u'9')
+            return true;
+    }
+    return false;
+}

@@ -1,1 +1,463 @@
-// in progress
+#include "settings/ProfileFile.h"
+
+#include "settings/TextCodec.h"
+
+#include <QFile>
+#include <QSaveFile>
+
+#include <climits>
+#include <cstring>
+#include <optional>
+
+namespace Profile {
+namespace {
+
+using TextCodec::Encoding;
+
+const QByteArray kLineEnd("\r\n");
+
+bool isBlank(char c)
+{
+    return c == ' ' || c == '\t';
+}
+
+// The scanning below works on plain pointers: it runs once per line for
+// every read, and reads are frequent (a library list is one read per name).
+
+bool isAscii(const char *begin, const char *end)
+{
+    for (; begin < end; ++begin) {
+        if (uchar(*begin) >= 0x80)
+            return false;
+    }
+    return true;
+}
+
+bool isAscii(QByteArrayView bytes)
+{
+    return isAscii(bytes.data(), bytes.data() + bytes.size());
+}
+
+bool isAscii(const QString &text)
+{
+    for (const QChar c : text) {
+        if (c.unicode() >= 0x80)
+            return false;
+    }
+    return true;
+}
+
+// Blanks are single-byte in GBK and UTF-8 and never occur inside a multi-byte
+// character, so trimming the bytes is safe.
+QByteArrayView trimBlanks(QByteArrayView bytes)
+{
+    const char *begin = bytes.data();
+    const char *end = begin + bytes.size();
+    while (begin < end && isBlank(*begin))
+        ++begin;
+    while (end > begin && isBlank(end[-1]))
+        --end;
+    return QByteArrayView(begin, end);
+}
+
+QString trimBlanks(const QString &text)
+{
+    qsizetype begin = 0;
+    qsizetype end = text.size();
+    while (begin < end && (text[begin] == u' ' || text[begin] == u'\t'))
+        ++begin;
+    while (end > begin && (text[end - 1] == u' ' || text[end - 1] == u'\t'))
+        --end;
+    return text.mid(begin, end - begin);
+}
+
+// A stored value as a read returns it: blanks trimmed, then one matching pair
+// of surrounding quotes removed.
+QByteArrayView unquote(QByteArrayView raw)
+{
+    const QByteArrayView value = trimBlanks(raw);
+    if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') && value.back() == value.front())
+        return value.sliced(1, value.size() - 2);
+    return value;
+}
+
+// One line of the file: [start, end) is its text, `next` the start of the
+// following line (after the CR LF, LF or CR that ends this one, if any).
+struct Line
+{
+    qsizetype start = 0;
+    qsizetype end = 0;
+    qsizetype next = 0;
+
+    bool hasLineEnd() const { return next > end; }
+};
+
+// The file's bytes with line-by-line access. The encoding is worked out only
+// when some non-ASCII text actually has to be interpreted, so a lookup in an
+// ASCII settings file never scans the whole file for it.
+class ProfileText
+{
+public:
+    explicit ProfileText(QByteArray bytes)
+        : m_bytes(std::move(bytes))
+        , m_data(m_bytes.constData())
+        , m_size(m_bytes.size())
+    {
+        if (m_bytes.startsWith("\xEF\xBB\xBF")) {
+            m_encoding = Encoding::Utf8Bom;
+            m_bodyStart = TextCodec::bomLength(Encoding::Utf8Bom);
+        }
+    }
+
+    const QByteArray &bytes() const { return m_bytes; }
+    const char *data() const { return m_data; }
+    qsizetype size() const { return m_size; }
+    // Where the first line starts: after the byte-order mark, if any.
+    qsizetype bodyStart() const { return m_bodyStart; }
+
+    QByteArrayView text(qsizetype begin, qsizetype end) const { return QByteArrayView(m_data + begin, m_data + end); }
+
+    Encoding encoding()
+    {
+        if (!m_encoding)
+            m_encoding = TextCodec::detect(m_bytes);
+        return *m_encoding;
+    }
+
+    QString decode(QByteArrayView bytes)
+    {
+        return isAscii(bytes) ? QString::fromLatin1(bytes) : TextCodec::decode(bytes, encoding());
+    }
+
+    // The line that starts at `start`. Lines must be asked for in file order.
+    Line lineAt(qsizetype start)
+    {
+        Line line;
+        line.start = start;
+        line.end = qMin(nextOf('\n', start, m_nextLf), nextOf('\r', start, m_nextCr));
+        line.next = line.end;
+        if (line.end < m_size) {
+            ++line.next;
+            if (m_data[line.end] == '\r' && line.next < m_size && m_data[line.next] == '\n')
+                ++line.next;
+        }
+        return line;
+    }
+
+    // Whether only blanks stand between the start of its line and `position`.
+    bool startsLine(qsizetype position) const
+    {
+        while (position > m_bodyStart && isBlank(m_data[position - 1]))
+            --position;
+        return position == m_bodyStart || m_data[position - 1] == '\n' || m_data[position - 1] == '\r';
+    }
+
+private:
+    // Position of the next `c` at or after `from` (the file size when there
+    // is none). The last answer is remembered, so walking a file that never
+    // holds `c` stays linear.
+    qsizetype nextOf(char c, qsizetype from, qsizetype &cached) const
+    {
+        if (cached < from) {
+            const void *hit = std::memchr(m_data + from, c, size_t(m_size - from));
+            cached = hit ? static_cast<const char *>(hit) - m_data : m_size;
+        }
+        return cached;
+    }
+
+    QByteArray m_bytes;
+    const char *m_data;
+    qsizetype m_size;
+    qsizetype m_bodyStart = 0;
+    std::optional<Encoding> m_encoding;
+    qsizetype m_nextLf = -1;
+    qsizetype m_nextCr = -1;
+};
+
+// A section or key name being looked for, ready for quick comparison against
+// ASCII names in the file.
+class Name
+{
+public:
+    explicit Name(const QString &text)
+        : m_text(text)
+        , m_ascii(isAscii(text))
+        , m_latin1(m_ascii ? text.toLatin1() : QByteArray())
+    {
+    }
+
+    bool matches(QByteArrayView stored, ProfileText &file) const
+    {
+        return matches(stored.data(), stored.data() + stored.size(), file);
+    }
+
+    bool matches(const char *begin, const char *end, ProfileText &file) const
+    {
+        if (m_ascii) {
+            // Case folding maps one character to one character, and every
+            // non-ASCII character takes two bytes or more. So a stored name
+            // can only match an ASCII name of as many bytes by being ASCII
+            // itself, and can never match with fewer bytes.
+            const qsizetype length = m_latin1.size();
+            if (end - begin < length)
+                return false;
+            if (end - begin == length)
+                return isAscii(begin, end) && qstrnicmp(begin, m_latin1.constData(), size_t(length)) == 0;
+            if (isAscii(begin, end))
+                return false;
+        }
+        return matches(file.decode(QByteArrayView(begin, end)));
+    }
+
+    bool matches(const QString &stored) const { return QString::compare(stored, m_text, Qt::CaseInsensitive) == 0; }
+
+private:
+    QString m_text;
+    bool m_ascii;
+    QByteArray m_latin1;
+};
+
+// Whether the line holds a section name, i.e. its first non-blank character
+// `bracket` is "[" and a "]" follows. If so, compares the name with `wanted`
+// (when given) and tells the result in `matches`.
+bool isSectionLine(ProfileText &file, const Line &line, qsizetype bracket, const Name *wanted, bool *matches)
+{
+    const QByteArrayView rest = file.text(bracket + 1, line.end);
+    if (isAscii(rest)) {
+        const void *close = std::memchr(rest.data(), ']', size_t(rest.size()));
+        if (!close)
+            return false;
+        if (wanted)
+            *matches = wanted->matches(trimBlanks(QByteArrayView(rest.data(), static_cast<const char *>(close))), file);
+        return true;
+    }
+    // A GBK character may end in the byte of "]", so look for the bracket
+    // among decoded characters.
+    const QString decoded = file.decode(rest);
+    const qsizetype close = decoded.indexOf(u']');
+    if (close < 0)
+        return false;
+    if (wanted)
+        *matches = wanted->matches(trimBlanks(decoded.left(close)));
+    return true;
+}
+
+// Where a key is, or where it would go.
+struct Lookup
+{
+    bool sectionFound = false;
+    bool keyFound = false;
+    Line keyLine;
+    QByteArrayView keyName; // as spelled in the file
+    QByteArrayView rawValue; // everything after the "="
+    Line lastFilledLine; // last non-blank line of the section, or its header
+};
+
+// Walks the first section called `section` up to `key` or to the next
+// section line. A later section of the same name is never searched.
+Lookup find(ProfileText &file, const Name &section, const Name &key)
+{
+    Lookup found;
+    const char *const data = file.data();
+    const qsizetype size = file.size();
+
+    // Only lines that start with "[" matter until the section is found, so
+    // jump from one "[" to the next. A "[" with anything but blanks before it
+    // on its line is no section line (it may even be the second byte of a
+    // GBK character).
+    qsizetype position = file.bodyStart();
+    while (!found.sectionFound) {
+        const void *hit = position < size ? std::memchr(data + position, '[', size_t(size - position)) : nullptr;
+        if (!hit)
+            return found;
+        const qsizetype bracket = static_cast<const char *>(hit) - data;
+        if (!file.startsLine(bracket)) {
+            position = bracket + 1;
+            continue;
+        }
+        qsizetype lineStart = bracket;
+        while (lineStart > file.bodyStart() && isBlank(data[lineStart - 1]))
+            --lineStart;
+        const Line line = file.lineAt(lineStart);
+        bool matches = false;
+        if (isSectionLine(file, line, bracket, &section, &matches) && matches) {
+            found.sectionFound = true;
+            found.lastFilledLine = line;
+        }
+        position = line.next;
+    }
+
+    while (position < size) {
+        const Line line = file.lineAt(position);
+        position = line.next;
+        const char *first = data + line.start;
+        const char *const end = data + line.end;
+        while (first < end && (*first == ' ' || *first == '\t'))
+            ++first;
+        if (first == end)
+            continue; // blank line
+        if (*first == '[' && isSectionLine(file, line, first - data, nullptr, nullptr))
+            break;
+        found.lastFilledLine = line;
+        // "=" is never part of a multi-byte character in GBK or UTF-8.
+        const char *const equals = static_cast<const char *>(std::memchr(first, '=', size_t(end - first)));
+        if (!equals)
+            continue;
+        const char *nameEnd = equals;
+        while (nameEnd > first && (nameEnd[-1] == ' ' || nameEnd[-1] == '\t'))
+            --nameEnd;
+        if (key.matches(first, nameEnd, file)) {
+            found.keyFound = true;
+            found.keyLine = line;
+            found.keyName = QByteArrayView(first, nameEnd);
+            found.rawValue = QByteArrayView(equals + 1, end);
+            break;
+        }
+    }
+    return found;
+}
+
+// The whole file, or nothing when it cannot be opened.
+std::optional<QByteArray> readFile(const QString &path)
+{
+    QFile file(path);
+    if (path.isEmpty() || !file.open(QIODevice::ReadOnly))
+        return std::nullopt;
+    return file.readAll();
+}
+
+// The stored value (quotes and blanks removed, not cut); nullopt when the
+// file, section or key is missing.
+std::optional<QString> readValue(const QString &path, const QString &section, const QString &key,
+                                 qint64 maxBytes = -1)
+{
+    std::optional<QByteArray> bytes = readFile(path);
+    if (!bytes)
+        return std::nullopt;
+    ProfileText file(std::move(*bytes));
+    const Lookup found = find(file, Name(trimBlanks(section)), Name(trimBlanks(key)));
+    if (!found.keyFound)
+        return std::nullopt;
+    QByteArrayView value = unquote(found.rawValue);
+    if (maxBytes >= 0 && value.size() > maxBytes) {
+        if (isAscii(value.first(qsizetype(maxBytes))))
+            value = value.first(qsizetype(maxBytes)); // the cut falls between characters
+        else
+            return TextCodec::decode(TextCodec::truncateToCharacters(value, qsizetype(maxBytes), file.encoding()),
+                                     file.encoding());
+    }
+    return file.decode(value);
+}
+
+bool holdsLineBreakOrNul(const QString &text)
+{
+    return text.contains(u'\r') || text.contains(u'\n') || text.contains(QChar(0));
+}
+
+// Texts that could not be stored as one line that reads back as written.
+bool refused(const QString &section, const QString &key, const QString &value)
+{
+    if (section.isEmpty() || key.isEmpty())
+        return true;
+    if (holdsLineBreakOrNul(section) || holdsLineBreakOrNul(key) || holdsLineBreakOrNul(value))
+        return true;
+    if (section.contains(u']') || key.contains(u'='))
+        return true;
+    // "[a]b=1" would read back as the section "a".
+    return key.startsWith(u'[') && key.contains(u']');
+}
+
+bool replaceFile(const QString &path, const QByteArray &bytes)
+{
+    QSaveFile file(path);
+    file.setDirectWriteFallback(false);
+    if (!file.open(QIODevice::WriteOnly))
+        return false;
+    if (file.write(bytes) != bytes.size()) {
+        file.cancelWriting();
+        return false;
+    }
+    return file.commit();
+}
+
+} // namespace
+
+QString readString(const QString &path, const QString &section, const QString &key, qint64 bufferLength)
+{
+    if (bufferLength <= 1)
+        return {};
+    return readValue(path, section, key, bufferLength - 1).value_or(QString());
+}
+
+long readInt(const QString &path, const QString &section, const QString &key, long defaultValue)
+{
+    const std::optional<QString> value = readValue(path, section, key);
+    if (!value)
+        return defaultValue;
+    qsizetype i = 0;
+    const bool negative = i < value->size() && value->at(i) == u'-';
+    if (i < value->size() && (value->at(i) == u'-' || value->at(i) == u'+'))
+        ++i;
+    if (i >= value->size() || value->at(i) < u'0' || value->at(i) > u'9')
+        return defaultValue;
+    // Accumulate on the negative side, which holds one more value; an
+    // overlong number stops at the limit.
+    long number = 0;
+    for (; i < value->size() && value->at(i) >= u'0' && value->at(i) <= u'9'; ++i) {
+        const int digit = value->at(i).unicode() - u'0';
+        if (number < (LONG_MIN + digit) / 10) {
+            number = LONG_MIN;
+            break;
+        }
+        number = number * 10 - digit;
+    }
+    if (negative)
+        return number;
+    return number == LONG_MIN ? LONG_MAX : -number;
+}
+
+bool writeString(const QString &path, const QString &section, const QString &key, const QString &value)
+{
+    const QString sectionName = trimBlanks(section);
+    const QString keyName = trimBlanks(key);
+    if (path.isEmpty() || refused(sectionName, keyName, value))
+        return false;
+
+    QByteArray old;
+    {
+        QFile existing(path);
+        if (existing.open(QIODevice::ReadOnly)) {
+            old = existing.readAll();
+            if (existing.error() != QFileDevice::NoError)
+                return false;
+        } else if (existing.exists()) {
+            return false; // there, but not readable: do not replace what we cannot see
+        }
+    }
+
+    ProfileText file(old);
+    const Encoding encoding = old.isEmpty() ? Encoding::Gbk : file.encoding();
+    const QByteArray valueBytes = TextCodec::encode(value, encoding);
+    const Lookup found = find(file, Name(sectionName), Name(keyName));
+
+    QByteArray updated;
+    if (found.keyFound) {
+        if (unquote(found.rawValue) == unquote(valueBytes))
+            return true; // a read gives the same text already: leave the file alone
+        updated = old.left(found.keyLine.start) + found.keyName.toByteArray() + '=' + valueBytes + kLineEnd
+            + old.mid(found.keyLine.next);
+    } else if (found.sectionFound) {
+        const Line &after = found.lastFilledLine;
+        updated = old.left(after.next) + (after.hasLineEnd() ? QByteArray() : kLineEnd)
+            + TextCodec::encode(keyName, encoding) + '=' + valueBytes + kLineEnd + old.mid(after.next);
+    } else {
+        updated = old;
+        if (updated.size() > file.bodyStart() && !updated.endsWith('\n') && !updated.endsWith('\r'))
+            updated += kLineEnd;
+        updated += '[' + TextCodec::encode(sectionName, encoding) + ']' + kLineEnd + TextCodec::encode(keyName, encoding)
+            + '=' + valueBytes + kLineEnd;
+    }
+    return replaceFile(path, updated);
+}
+
+} // namespace Profile
