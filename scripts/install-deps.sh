@@ -8,6 +8,14 @@ packages=(
     qt6-base-dev qt6-base-dev-tools libgl-dev
     xvfb xauth
     fonts-arphic-ukai fonts-arphic-uming
+    # Media playback: Qt Multimedia plays through GStreamer. base+good read
+    # WAV and AVI (uncompressed, MJPEG); libav adds the older AVI codecs
+    # (Cinepak, MS Video 1, MS RLE, Indeo); bad holds the MIDI parser and the
+    # FluidSynth decoder, which needs a General MIDI soundfont.
+    qt6-multimedia-dev
+    gstreamer1.0-plugins-base gstreamer1.0-plugins-good
+    gstreamer1.0-plugins-bad gstreamer1.0-libav
+    timgm6mb-soundfont
 )
 # Extra packages can be asked for by callers (for example the sanitizer build).
 packages+=("$@")
