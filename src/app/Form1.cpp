@@ -6,6 +6,9 @@
 #include "app/LexivaneApp.h"
 #include "app/MouseMover.h"
 #include "app/XpCmdButton.h"
+#include "chrome/SkinnedFrame.h"
+#include "chrome/XpCanvas.h"
+#include "chrome/XpTopButtons.h"
 #include "library/GroupLoader.h"
 #include "settings/CIniFile.h"
 #include "settings/LibraryRegistry.h"
@@ -70,7 +73,8 @@ void Form1::createControls()
 {
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QStringLiteral("Kelvaro--Lexivane v1.0"));
-    setFixedSize(twips(7455), twips(5895));
+    // The skinned frame resizes the window from its edges.
+    resize(twips(7455), twips(5895));
     setAutoFillBackground(true);
     QPalette background = palette();
     background.setColor(QPalette::Window, QColor(236, 233, 216));
@@ -79,12 +83,14 @@ void Form1::createControls()
     QFont kai(QStringLiteral("楷体_GB2312"), 12);
     setFont(kai);
 
-    // The frame control covers the client area and draws the title bar; the
-    // controls below are placed clear of its 29-pixel title.
-    xp_canvas1 = new QWidget(this);
-    xp_canvas1->setObjectName(QStringLiteral("xp_canvas1"));
-    placeTwips(xp_canvas1, 0, 0, 7455, 5895);
-    xp_canvas1->lower();
+    // The frame control replaces the system frame and covers the client area;
+    // the controls below are placed clear of its 29-pixel title.
+    xp_canvas1 = createSkinnedFrame(this, twipsRect(0, 0, 7455, 5895), QStringLiteral("Kelvaro--Lexivane v1.0"),
+                                    testWindowIconFile());
+
+    xptopbuttons1 = new XpTopButtons(this);
+    placeTwips(xptopbuttons1, 7080, 120, 315, 315);
+    connect(xptopbuttons1, &XpTopButtons::Click, this, &QWidget::close);
 
     Picture1 = new QLabel(this);
     Picture1->setObjectName(QStringLiteral("Picture1"));

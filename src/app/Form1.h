@@ -13,7 +13,9 @@ class QComboBox;
 class QLabel;
 class QLineEdit;
 class QScrollBar;
+class XpCanvas;
 class XpCmdButton;
+class XpTopButtons;
 
 // The test window: the start-up window and hub of the program. It asks the
 // meaning of each word of a group, the user types the word, and wrongly
@@ -71,7 +73,8 @@ private:
     qint16 WordCount = 0;
     qint16 CurrentIndex = 0;
 
-    QWidget *xp_canvas1 = nullptr;
+    XpCanvas *xp_canvas1 = nullptr;
+    XpTopButtons *xptopbuttons1 = nullptr;
     QLabel *Picture1 = nullptr;
     QLabel *Label2 = nullptr;
     QLineEdit *Text2 = nullptr;

@@ -2,6 +2,9 @@
 
 #include "app/Form1.h"
 #include "app/MessageBoxDialogs.h"
+#include "boxes/Form2.h"
+#include "browse/Form3.h"
+#include "browse/Form4.h"
 #include "browse/Form5.h"
 
 #include <QCoreApplication>
@@ -27,7 +30,10 @@ LexivaneApp::LexivaneApp(const QString &programDir, UserDialogs *dialogs)
 LexivaneApp::~LexivaneApp()
 {
     // --- Box window teardown ---
+    delete m_form2.data();
     // --- Browse mode teardown ---
+    delete m_form3.data();
+    delete m_form4.data();
     delete m_form5.data();
     delete m_form1.data();
 }
@@ -63,14 +69,74 @@ Form5 *LexivaneApp::aboutWindow() const
 
 bool LexivaneApp::openBoxWindow()
 {
-    return false;
+    if (!m_form2)
+        m_form2 = new Form2(*this);
+    if (Form1 *testWindow = existingForm1())
+        testWindow->hide();
+    m_form2->show();
+    m_form2->raise();
+    m_form2->activateWindow();
+    return true;
+}
+
+Form2 *LexivaneApp::boxWindow() const
+{
+    return m_form2;
+}
+
+void LexivaneApp::boxWindowClosed()
+{
+    Form1 *testWindow = form1();
+    testWindow->show();
+    testWindow->raise();
+    testWindow->activateWindow();
 }
 
 // --- Browse mode ---
 
 bool LexivaneApp::openBrowseBar()
 {
-    return false;
+    if (m_form3) {
+        m_form3->raise();
+    } else {
+        m_form3 = new Form3(*this, m_browseRandom);
+        m_form3->show();
+    }
+    // The test window steps back only now: a message box of the bar's first
+    // load then still has a window behind it, and closing it cannot end the
+    // program for want of a visible window.
+    if (m_form1)
+        m_form1->hide();
+    return true;
+}
+
+Form3 *LexivaneApp::browseBar() const
+{
+    return m_form3;
+}
+
+Form4 *LexivaneApp::browseSettings()
+{
+    if (!m_form4)
+        m_form4 = new Form4(*this);
+    return m_form4;
+}
+
+Form4 *LexivaneApp::existingBrowseSettings() const
+{
+    return m_form4;
+}
+
+void LexivaneApp::browseBarClosed(Form3 *bar)
+{
+    if (m_form3 == bar)
+        m_form3 = nullptr;
+}
+
+void LexivaneApp::browseSettingsClosed(Form4 *dialog)
+{
+    if (m_form4 == dialog)
+        m_form4 = nullptr;
 }
 
 // --- End of the mode sections ---
@@ -79,6 +145,8 @@ void LexivaneApp::testWindowClosed()
 {
     // Closing the test window ends the program, whatever else is open.
     // --- Box window on close ---
+    if (Form2 *boxes = boxWindow())
+        boxes->unload();
     if (m_form5)
         m_form5->close();
     QCoreApplication::quit();

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "browse/SingleRandom.h"
 #include "settings/CIniFile.h"
 
 #include <QObject>
@@ -9,6 +10,9 @@
 #include <memory>
 
 class Form1;
+class Form2;
+class Form3;
+class Form4;
 class Form5;
 class UserDialogs;
 
@@ -43,10 +47,28 @@ public:
     // --- Box window (src/boxes) ---
     // Hides the test window and shows the box window.
     bool openBoxWindow();
+    // The box window while it is open, else nullptr.
+    Form2 *boxWindow() const;
+    // The box window has closed: the test window comes back as it was left.
+    void boxWindowClosed();
 
     // --- Browse mode (src/browse) ---
-    // Hides the test window and opens the browse bar.
+    // Opens the browse bar (unless it is open already) and hides the test
+    // window.
     bool openBrowseBar();
+    // The browse bar while it is open, else nullptr.
+    Form3 *browseBar() const;
+    // The browse settings dialog. The first use creates it hidden, and its
+    // load fills it from the settings file.
+    Form4 *browseSettings();
+    // The browse settings dialog if it exists, else nullptr.
+    Form4 *existingBrowseSettings() const;
+    // The bar and the dialog report their closing at once, so that the next
+    // use opens new ones even before the old ones are gone.
+    void browseBarClosed(Form3 *bar);
+    void browseSettingsClosed(Form4 *dialog);
+    // The random draws of browse mode: one generator for the whole run.
+    SingleRandom &browseRandom() { return m_browseRandom; }
 
     // The test window was closed: the program ends with it.
     void testWindowClosed();
@@ -59,5 +81,10 @@ private:
     QPointer<Form1> m_form1;
     QPointer<Form5> m_form5;
     // --- Box window members ---
+    // Held as a plain widget so that the teardown needs no box window header.
+    QPointer<Form2> m_form2;
     // --- Browse mode members ---
+    QPointer<Form3> m_form3;
+    QPointer<Form4> m_form4;
+    SingleRandom m_browseRandom;
 };

@@ -36,9 +36,14 @@ QString groupNumberProblem(const QString &groupText)
 
 bool readWholeFile(const QString &path, QByteArray &bytes)
 {
+    // Only a regular file (or a link to one) is read. A named pipe would
+    // keep us waiting for a writer for ever, and a device such as /dev/zero
+    // never ends: reading it whole would exhaust the memory.
+    if (!QFileInfo(path).isFile())
+        return false;
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
-        return false; // also refuses a directory
+        return false;
     bytes = file.readAll();
     return file.error() == QFileDevice::NoError;
 }

@@ -3,6 +3,7 @@
 #include "settings/TextCodec.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QSaveFile>
 
 #include <climits>
@@ -317,11 +318,20 @@ Lookup find(ProfileText &file, const Name &section, const Name &key)
     return found;
 }
 
+// Only a regular file (or a link to one) is settings: a named pipe would keep
+// us waiting for a writer for ever, and a device such as /dev/zero never ends.
+bool isRegularFile(const QString &path)
+{
+    return QFileInfo(path).isFile();
+}
+
 // The whole file, or nothing when it cannot be opened.
 std::optional<QByteArray> readFile(const QString &path)
 {
+    if (path.isEmpty() || !isRegularFile(path))
+        return std::nullopt;
     QFile file(path);
-    if (path.isEmpty() || !file.open(QIODevice::ReadOnly))
+    if (!file.open(QIODevice::ReadOnly))
         return std::nullopt;
     return file.readAll();
 }
@@ -426,6 +436,8 @@ bool writeString(const QString &path, const QString &section, const QString &key
     QByteArray old;
     {
         QFile existing(path);
+        if (existing.exists() && !isRegularFile(path))
+            return false; // a folder, a pipe or a device: not ours to replace
         if (existing.open(QIODevice::ReadOnly)) {
             old = existing.readAll();
             if (existing.error() != QFileDevice::NoError)

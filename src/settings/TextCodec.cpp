@@ -66,7 +66,12 @@ Encoding detect(QByteArrayView bytes)
 {
     if (startsWithBom(bytes))
         return Encoding::Utf8Bom;
-    bool sawNonAscii = false;
+    // Valid UTF-8 alone is no proof: about one common Chinese character in
+    // six is, in GBK, a valid two-byte UTF-8 sequence (猫 is C3 A8, "è"), so
+    // a box holding "cat" and "猫" would read back as "è". Chinese text in
+    // UTF-8 always has three-byte sequences, which GBK text of that kind
+    // almost never forms, so UTF-8 needs at least one of them.
+    bool sawLongSequence = false;
     qsizetype i = 0;
     while (i < bytes.size()) {
         if (uchar(bytes[i]) < 0x80) {
@@ -76,10 +81,11 @@ Encoding detect(QByteArrayView bytes)
         const qsizetype length = utf8SequenceLength(bytes, i);
         if (length == 0)
             return Encoding::Gbk;
-        sawNonAscii = true;
+        if (length >= 3)
+            sawLongSequence = true;
         i += length;
     }
-    return sawNonAscii ? Encoding::Utf8 : Encoding::Gbk;
+    return sawLongSequence ? Encoding::Utf8 : Encoding::Gbk;
 }
 
 qsizetype bomLength(Encoding encoding)
@@ -106,8 +112,19 @@ QString decode(QByteArrayView bytes, Encoding encoding)
     }
     if (ascii)
         return QString::fromLatin1(bytes);
+    // The converter holds back an unfinished character at the very end for a
+    // next call that never comes, so "abc" and a lone lead byte would read as
+    // plain "abc". A line feed after the bytes (never part of a character)
+    // makes it show as U+FFFD like any other broken character; the line feed
+    // is dropped again.
+    QByteArray terminated;
+    terminated.reserve(bytes.size() + 1);
+    terminated.append(bytes.data(), bytes.size()).append('\n');
     QStringDecoder decoder(kGbkName);
-    return decoder.decode(bytes);
+    QString text = decoder.decode(terminated);
+    if (text.endsWith(u'\n'))
+        text.chop(1);
+    return text;
 }
 
 QByteArray encode(const QString &text, Encoding encoding)

@@ -9,8 +9,9 @@
 // Word libraries, box files and lexvan.ini are GBK text. We read and write
 // GBK through GB18030, its superset, so no character is ever lost. Linux
 // editors write UTF-8, so a file that starts with a UTF-8 byte-order mark, or
-// that is valid UTF-8 and holds at least one non-ASCII byte, is read as UTF-8,
-// and every rewrite of such a file keeps its encoding (and its BOM).
+// that is valid UTF-8 and holds at least one character of three or more bytes
+// (every Chinese character is one), is read as UTF-8, and every rewrite of
+// such a file keeps its encoding (and its BOM).
 namespace TextCodec {
 
 enum class Encoding {
@@ -20,7 +21,10 @@ enum class Encoding {
 };
 
 // Decides how a file's bytes are to be read. Pure ASCII (and empty) input is
-// Gbk, which reads ASCII unchanged and keeps new non-ASCII text in GBK.
+// Gbk, which reads ASCII unchanged and keeps new non-ASCII text in GBK. So is
+// valid UTF-8 whose only non-ASCII characters take two bytes (accented
+// Latin letters and the like): those bytes are far more often short GBK
+// text.
 Encoding detect(QByteArrayView bytes);
 
 // Length of the byte-order mark that `detect` found at the start (0 or 3).

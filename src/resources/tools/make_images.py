@@ -83,7 +83,7 @@ def letter_globe_frames(size, count):
 
 def animation(name, size):
     frames = letter_globe_frames(size, 16)
-    frames[0].save(os.path.join(OUT, name), save_all=True, append_images=frames[1:], duration=90, loop=0,
+    frames[0].save(os.path.join(OUT, name), save_all=True, append_images=frames[1:], duration=250, loop=0,
                    disposal=1, optimize=False)
 
 

@@ -1,0 +1,195 @@
+// How long deleting a word from a large library takes, against reading the
+// library and writing a plain copy of it in the same run.
+//
+// The library is 250,000 GBK records (about 10 MB, CR LF). Each deletion
+// removes one word from the middle of it, writes the rest to the temporary
+// file and moves that over the library. Target: at most three times the copy.
+//
+// The box window then loads the group that held the word again; that load is
+// timed as well and shown apart, since it is the group loader's own work.
+
+#include "boxes/BoxStore.h"
+#include "library/GroupLoader.h"
+#include "library/WordFile.h"
+#include "settings/CIniFile.h"
+#include "settings/TextCodec.h"
+#include "settings/UserDialogs.h"
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <algorithm>
+#include <cstdio>
+#include <vector>
+
+namespace {
+
+constexpr int RecordCount = 250000;
+constexpr int Runs = 15;
+
+class SilentDialogs : public UserDialogs
+{
+public:
+    void message(const QString &text) override { messages << text; }
+    bool question(const QString &) override { return true; }
+    void beep() override {}
+    QStringList messages;
+};
+
+QString wordOf(int record)
+{
+    return QStringLiteral("word%1").arg(record);
+}
+
+QString meaningOf(int record)
+{
+    static const QString pieces[] = {
+        QStringLiteral("名词"), QStringLiteral("动词"), QStringLiteral("形容词"), QStringLiteral("记忆"),
+        QStringLiteral("单词"), QStringLiteral("学习"), QStringLiteral("光明"),   QStringLiteral("宝盒"),
+    };
+    return QStringLiteral("n. ") + pieces[record % 8] + QStringLiteral("，") + pieces[(record / 8) % 8]
+           + pieces[(record / 64) % 8] + QStringLiteral("；") + pieces[(record / 512) % 8];
+}
+
+QByteArray makeLibrary()
+{
+    QString text;
+    text.reserve(RecordCount * 30);
+    for (int r = 1; r <= RecordCount; ++r)
+        text += wordOf(r) + QStringLiteral("\r\n") + meaningOf(r) + QStringLiteral("\r\n");
+    return TextCodec::encode(text, TextCodec::Encoding::Gbk);
+}
+
+// The yardstick: read the library whole and write it whole to another file.
+bool plainCopy(const QString &from, const QString &to)
+{
+    QFile in(from);
+    if (!in.open(QIODevice::ReadOnly))
+        return false;
+    const QByteArray bytes = in.readAll();
+    in.close();
+    QFile out(to);
+    if (!out.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        return false;
+    const bool written = out.write(bytes) == bytes.size() && out.flush();
+    out.close();
+    return written;
+}
+
+double median(std::vector<double> values)
+{
+    std::sort(values.begin(), values.end());
+    return values[values.size() / 2];
+}
+
+double fastest(const std::vector<double> &values)
+{
+    return *std::min_element(values.begin(), values.end());
+}
+
+double millisecondsSince(const QElapsedTimer &timer)
+{
+    return double(timer.nsecsElapsed()) / 1e6;
+}
+
+} // namespace
+
+int main()
+{
+    QTemporaryDir folder;
+    if (!folder.isValid()) {
+        std::fprintf(stderr, "no temporary folder\n");
+        return 1;
+    }
+    const QString dataDir = folder.filePath(QStringLiteral("data"));
+    QDir().mkpath(dataDir);
+    const QString libraryFile = QStringLiteral("big.txt");
+    const QString libraryPath = dataDir + QStringLiteral("/") + libraryFile;
+    const QString copyPath = folder.filePath(QStringLiteral("copy.txt"));
+
+    const QByteArray library = makeLibrary();
+    {
+        QFile file(libraryPath);
+        if (!file.open(QIODevice::WriteOnly) || file.write(library) != library.size()) {
+            std::fprintf(stderr, "cannot write the library\n");
+            return 1;
+        }
+    }
+    std::printf("library: %d records, %.1f MB\n", RecordCount, double(library.size()) / (1024.0 * 1024.0));
+
+    CIniFile ini;
+    ini.SpecifyIni(folder.filePath(QStringLiteral("lexvan.ini")));
+    SilentDialogs dialogs;
+    GroupLoaderSetup setup;
+    setup.ini = &ini;
+    setup.dialogs = &dialogs;
+    setup.dataDir = dataDir;
+    setup.section = QStringLiteral("Form2LastData");
+    setup.libraryIndex = 0;
+    ini.WriteString(QStringLiteral("LibraryFileName"), QStringLiteral("big"), libraryFile);
+    WordTable words;
+    qint16 wordCount = 0;
+
+    std::vector<double> copies;
+    std::vector<double> rewrites;
+    std::vector<double> deletions;
+    for (int run = 0; run < Runs; ++run) {
+        QElapsedTimer timer;
+        timer.start();
+        if (!plainCopy(libraryPath, copyPath)) {
+            std::fprintf(stderr, "plain copy failed\n");
+            return 1;
+        }
+        copies.push_back(millisecondsSince(timer));
+
+        // A different word each run, from the middle of the library; it is
+        // shown in the top row. The runs before took `run` earlier records out.
+        const int record = RecordCount / 2 + 1 + run * GroupSize;
+        const int position = record - run;
+        const int group = (position - 1) / GroupSize + 1;
+        const int slot = (position - 1) % GroupSize;
+        WordTable shown;
+        shown[0].Word = wordOf(record);
+        shown[0].Meaning = meaningOf(record);
+        timer.restart();
+        const BoxStore::DeleteOutcome outcome =
+            BoxStore::DeleteWord(dataDir, libraryFile, 0, BoxStore::FirstScrollValue, shown, dialogs);
+        rewrites.push_back(millisecondsSince(timer));
+        const qint16 loaded = ReadWords(QString::number(group), QStringLiteral("big"), words, wordCount, setup);
+        deletions.push_back(millisecondsSince(timer));
+        // The reloaded group starts with the word after the deleted one.
+        if (outcome != BoxStore::DeleteOutcome::Deleted || loaded != group || words[size_t(slot)].Word != wordOf(record + 1)) {
+            std::fprintf(stderr, "deletion failed: %s\n", qPrintable(dialogs.messages.join(u' ')));
+            return 1;
+        }
+    }
+
+    // Every deletion took exactly one record out.
+    QFile result(libraryPath);
+    if (!result.open(QIODevice::ReadOnly)) {
+        std::fprintf(stderr, "cannot read the library back\n");
+        return 1;
+    }
+    const qsizetype lines = countLines(result.readAll());
+    std::printf("library after %d deletions: %lld records (%d expected)\n", Runs,
+                static_cast<long long>(lines / 2), RecordCount - Runs);
+    if (lines != 2 * qsizetype(RecordCount - Runs))
+        return 1;
+
+    const double copy = median(copies);
+    const double rewrite = median(rewrites);
+    const double withReload = median(deletions);
+    std::printf("plain read + write copy:      %.2f ms (median of %d)\n", copy, Runs);
+    std::printf("DeleteWord:                   %.2f ms (median of %d)\n", rewrite, Runs);
+    std::printf("DeleteWord + reload of group: %.2f ms (median of %d)\n", withReload, Runs);
+    std::printf("ratio DeleteWord / copy: %.2f (target: at most 3)\n", rewrite / copy);
+    std::printf("ratio with the reload:   %.2f\n", withReload / copy);
+    // The machine may be busy with other work; the fastest runs show the
+    // cost with the least of it.
+    std::printf("fastest runs: copy %.2f ms, DeleteWord %.2f ms (ratio %.2f), with the reload %.2f ms (ratio %.2f)\n",
+                fastest(copies), fastest(rewrites), fastest(rewrites) / fastest(copies), fastest(deletions),
+                fastest(deletions) / fastest(copies));
+    return rewrite / copy <= 3.0 ? 0 : 2;
+}

@@ -1,0 +1,108 @@
+#pragma once
+
+#include "library/WordTable.h"
+#include "settings/LibraryRegistry.h"
+
+#include <QString>
+
+#include <array>
+
+class UserDialogs;
+
+// The five word boxes on disk and the two changes the box window makes to
+// word files: appending a word to a box and removing a word from a library.
+//
+// Everything here works on files in the data folder and on the window state
+// handed in as arguments, so that it runs without a window.
+namespace BoxStore {
+
+// The captions of the five count labels, box 0 first.
+using BoxCounts = std::array<QString, LibraryRegistry::BoxCount>;
+
+// Rows shown by the box window, and the range of its scroll bar.
+inline constexpr int RowCount = 8;
+inline constexpr int FirstScrollValue = 7;
+inline constexpr int LastScrollValue = 24;
+
+// The table slot shown in `row` (0 = top) at scroll value `scrollValue`.
+constexpr int entryIndex(int scrollValue, int row)
+{
+    return scrollValue - FirstScrollValue + row;
+}
+
+// An entry counts only when it has both a word and a meaning.
+bool isPresent(const WordEntry &entry);
+
+// A count as a caption: a whole number as such ("3"), otherwise with its
+// fraction ("2.5"); every count here is a multiple of one half.
+QString countText(double count);
+
+// The caption of a count label after one more word: the caption read as a
+// number plus one, so "2.5" becomes "3.5". Not a recount.
+QString raisedCount(const QString &caption);
+
+// The path of box `box` inside `dataDir`.
+QString boxPath(const QString &dataDir, int box);
+
+// Counts the box files: each existing file shows its line count divided by
+// two. A missing box file is created empty and keeps its caption; a box that
+// cannot be read or created keeps its caption as well.
+void IniBoxSum(const QString &dataDir, BoxCounts &counts);
+
+// Appends `entry` (word line, then meaning line) to box `box`, creating the
+// file when it is missing. The file keeps its own encoding; a new file is
+// GBK. A last line without a line end is ended first, so the word is never
+// glued onto it. False when the file could not be written.
+bool modify_box_data(const QString &dataDir, int box, const WordEntry &entry);
+
+enum class AddOutcome {
+    Added,
+    NothingToAdd, // the row holds no word
+    WriteFailed,  // the box file could not be written
+};
+
+// The whole of dropping the word of `row` on box `box`: the check for a
+// word, the append, and one more on the box's count caption. Says what went
+// wrong through `dialogs`.
+AddOutcome addWord(const QString &dataDir, int box, int row, int scrollValue, const WordTable &words,
+                   QString &countCaption, UserDialogs &dialogs);
+
+enum class DeleteOutcome {
+    Deleted,
+    NothingToDelete, // the row holds no word
+    ReadFailed,      // the library could not be read
+    WriteFailed,     // the temporary file could not be written
+    ReplaceFailed,   // the library could not be replaced by its new copy
+};
+
+// Moves the file `from` over the file `to` in one step: `to` names either its
+// old contents or the new ones, never nothing. False when it did not happen.
+using ReplaceFile = bool (*)(const QString &from, const QString &to);
+bool replaceFile(const QString &from, const QString &to);
+
+// The temporary file that a library is rewritten into.
+QString tempPath(const QString &dataDir);
+
+// Rewrites library `libraryFile` (a name inside `dataDir`) without the
+// records whose word line is exactly `word`. Empty lines and an unfinished
+// last record go as well; every other record keeps its order, its bytes and
+// the file's encoding, and lines end in CR LF.
+//
+// The new library is written whole to the temporary file and then moved over
+// the old one. When any step fails the library stays as it was and the
+// temporary file is removed.
+DeleteOutcome removeWord(const QString &dataDir, const QString &libraryFile, const QString &word,
+                         ReplaceFile replace = &replaceFile);
+
+// The whole of dropping the word of `row` on the delete target, up to the
+// reload: the check for a word and the rewrite of `libraryFile`, with a
+// message for anything that went wrong. The caller reloads the group after
+// `Deleted`.
+DeleteOutcome DeleteWord(const QString &dataDir, const QString &libraryFile, int row, int scrollValue,
+                         const WordTable &words, UserDialogs &dialogs, ReplaceFile replace = &replaceFile);
+
+// The messages of failed changes.
+QString messageFor(AddOutcome outcome);
+QString messageFor(DeleteOutcome outcome);
+
+} // namespace BoxStore

@@ -1,0 +1,609 @@
+#include "boxes/Form2.h"
+
+#include "app/AniGif.h"
+#include "app/Geometry.h"
+#include "app/LengthLimit.h"
+#include "app/LexivaneApp.h"
+#include "app/XpCmdButton.h"
+#include "chrome/SkinnedFrame.h"
+#include "chrome/XpCanvas.h"
+#include "library/GroupLoader.h"
+#include "settings/CIniFile.h"
+#include "settings/LibraryRegistry.h"
+#include "settings/UserDialogs.h"
+
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMouseEvent>
+#include <QScrollBar>
+
+#include <limits>
+
+// The pictures live in a static library, whose resource registration the
+// linker would otherwise drop.
+static void initBoxesResources()
+{
+    Q_INIT_RESOURCE(boxes);
+}
+
+namespace {
+
+const QString kSection = QStringLiteral("Form2LastData");
+
+// The client area, and the height of the title band that the frame draws
+// across its top; the controls stay below it.
+constexpr int kClientWidth = 7695;
+constexpr int kClientHeight = 6255;
+
+// Rows: word cells and meaning cells, 29 pixels apart.
+constexpr int kRowTop = 1440;
+constexpr int kRowPitch = 435;
+constexpr int kRowHeight = 390;
+constexpr int kWordLeft = 2040;
+constexpr int kWordWidth = 2100;
+constexpr int kMeaningLeft = 4200;
+constexpr int kMeaningWidth = 2790;
+
+// Boxes: one slot of 46 pixels each, box 0 at the top.
+constexpr int kBoxTop = 1440;
+constexpr int kBoxPitch = 690;
+
+const char *const kBoxCaptions[LibraryRegistry::BoxCount] = {"盒零", "盒一", "盒二", "盒三", "盒四"};
+
+bool isEnter(int key)
+{
+    return key == Qt::Key_Return || key == Qt::Key_Enter;
+}
+
+// Keys that type a character (Enter and Backspace included), as opposed to
+// keys that only move the cursor or change focus.
+bool typesCharacter(int key, const QString &text)
+{
+    return !text.isEmpty() && key != Qt::Key_Tab && key != Qt::Key_Backtab;
+}
+
+// The group number in Text2 as a number the window can count with: digits
+// only, and small enough for a 16-bit group number.
+bool groupValue(const QString &text, int &value)
+{
+    if (text.isEmpty() || HasNonDigit(text))
+        return false;
+    bool ok = false;
+    const int parsed = text.toInt(&ok);
+    if (!ok || parsed > std::numeric_limits<qint16>::max())
+        return false;
+    value = parsed;
+    return true;
+}
+
+void setTextColour(QWidget *widget, const QColor &colour)
+{
+    QPalette palette = widget->palette();
+    palette.setColor(QPalette::WindowText, colour);
+    palette.setColor(QPalette::Text, colour);
+    widget->setPalette(palette);
+}
+
+bool contains(const QWidget *target, const QPoint &globalPos)
+{
+    return target->isVisible() && target->rect().contains(target->mapFromGlobal(globalPos));
+}
+
+} // namespace
+
+Form2::Form2(LexivaneApp &app)
+    : QWidget(nullptr)
+    , m_app(app)
+{
+    initBoxesResources();
+    setAttribute(Qt::WA_DeleteOnClose);
+    createControls();
+    load();
+}
+
+Form2::~Form2()
+{
+    endDrag();
+}
+
+void Form2::createControls()
+{
+    setObjectName(QStringLiteral("Form2"));
+    setWindowTitle(QStringLiteral("Kelvaro--Lexivane V1.0"));
+    // Not a fixed size: the skinned frame resizes the window from its edges.
+    resize(twips(kClientWidth), twips(kClientHeight));
+    setAutoFillBackground(true);
+    QPalette background = palette();
+    background.setColor(QPalette::Window, QColor(236, 233, 216));
+    setPalette(background);
+
+    QFont kai(QStringLiteral("楷体_GB2312"), 12);
+    setFont(kai);
+
+    // The frame control covers the client area and draws the title bar; the
+    // controls below are placed clear of its 29-pixel title.
+    xp_canvas1 = new QWidget(this);
+    xp_canvas1->setObjectName(QStringLiteral("xp_canvas1"));
+    placeTwips(xp_canvas1, 0, 0, kClientWidth, kClientHeight);
+    xp_canvas1 = installSkinnedFrame(this, xp_canvas1, QStringLiteral("Kelvaro--Lexivane V1.0"), boxWindowIconFile());
+
+    const auto label = [this](const QString &name, const QString &text, int l, int t, int w, int h) {
+        auto *created = new QLabel(text, this);
+        created->setObjectName(name);
+        placeTwips(created, l, t, w, h);
+        return created;
+    };
+
+    // Heading line.
+    Label5 = label(QStringLiteral("Label5"), QStringLiteral("月光宝盒"), 180, 570, 1500, 360);
+    Label5->setFont(QFont(QStringLiteral("楷体_GB2312"), 14, QFont::Bold));
+    setTextColour(Label5, QColor(128, 64, 0));
+    Label2 = label(QStringLiteral("Label2"), QStringLiteral("组号："), 2550, 570, 750, 360);
+
+    Text2 = new QLineEdit(QStringLiteral("1"), this);
+    Text2->setObjectName(QStringLiteral("Text2"));
+    Text2->setToolTip(QStringLiteral("可以直接在这里输入组号。"));
+    limitTypedLength(Text2, 5);
+    placeTwips(Text2, 3300, 570, 840, 360);
+    Text2->installEventFilter(this);
+
+    Combo1 = new QComboBox(this);
+    Combo1->setObjectName(QStringLiteral("Combo1"));
+    placeTwips(Combo1, 4350, 555, 3000, 390);
+    Combo1->installEventFilter(this);
+
+    // The hide boxes over their columns.
+    Label3 = label(QStringLiteral("Label3"), QStringLiteral("隐藏"), kWordLeft + 60, 1020, 600, 330);
+    Check1 = new QCheckBox(this);
+    Check1->setObjectName(QStringLiteral("Check1"));
+    placeTwips(Check1, kWordLeft + 660, 1035, 300, 300);
+    connect(Check1, &QCheckBox::toggled, this, &Form2::showWordColumn);
+
+    Label6 = label(QStringLiteral("Label6"), QStringLiteral("隐藏"), kMeaningLeft + 60, 1020, 600, 330);
+    Check2 = new QCheckBox(this);
+    Check2->setObjectName(QStringLiteral("Check2"));
+    placeTwips(Check2, kMeaningLeft + 660, 1035, 300, 300);
+    connect(Check2, &QCheckBox::toggled, this, &Form2::showMeaningColumn);
+
+    // The five boxes, each with its count to its left and its caption below.
+    const QPixmap boxPicture(QStringLiteral(":/boxes/box.png"));
+    for (int box = 0; box < LibraryRegistry::BoxCount; ++box) {
+        const int top = kBoxTop + kBoxPitch * box;
+        QLabel *picture = label(QStringLiteral("Picture1_%1").arg(box), QString(), 780, top, 660, 450);
+        picture->setPixmap(boxPicture);
+        picture->setAlignment(Qt::AlignCenter);
+        picture->setToolTip(QStringLiteral("可以把你认为难记的单词拉来这里组成一个新词库。"));
+        Picture1[size_t(box)] = picture;
+
+        QLabel *caption = label(QStringLiteral("Label7_%1").arg(box), QString::fromUtf8(kBoxCaptions[box]), 720,
+                                top + 450, 780, 225);
+        caption->setFont(QFont(QStringLiteral("楷体_GB2312"), 9));
+        caption->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
+        Label7[size_t(box)] = caption;
+
+        QLabel *count = label(QStringLiteral("Label4_%1").arg(box), QStringLiteral("0"), 90, top + 45, 630, 360);
+        count->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+        count->setFont(QFont(QStringLiteral("Trebuchet MS"), 10, QFont::Bold));
+        setTextColour(count, QColor(160, 32, 32));
+        Label4[size_t(box)] = count;
+    }
+
+    // The rows: word cells (drag sources) and meaning cells.
+    const QCursor dragCursor(QPixmap(QStringLiteral(":/boxes/drag_word.png")), 1, 1);
+    for (int row = 0; row < RowCount; ++row) {
+        const int top = kRowTop + kRowPitch * row;
+        QLabel *word = label(QStringLiteral("Label1_%1").arg(row), QString(), kWordLeft, top, kWordWidth, kRowHeight);
+        word->setFont(QFont(QStringLiteral("Trebuchet MS"), 11, QFont::Bold));
+        word->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+        word->setAutoFillBackground(true);
+        QPalette cell = word->palette();
+        cell.setColor(QPalette::Window, QColor(255, 255, 250));
+        cell.setColor(QPalette::WindowText, QColor(0, 0, 128));
+        word->setPalette(cell);
+        word->setIndent(4);
+        word->setToolTip(QStringLiteral("如果隐藏了中文，点右键可以查看所点单词的中文词意。"));
+        word->installEventFilter(this);
+        Label1[size_t(row)] = word;
+
+        auto *meaning = new QLineEdit(this);
+        meaning->setObjectName(QStringLiteral("Text1_%1").arg(row));
+        meaning->setReadOnly(true);
+        meaning->setFont(QFont(QStringLiteral("宋体"), 11));
+        placeTwips(meaning, kMeaningLeft, top, kMeaningWidth, kRowHeight);
+        meaning->installEventFilter(this);
+        Text1[size_t(row)] = meaning;
+    }
+    m_dragCursor = dragCursor;
+
+    VScroll1 = new QScrollBar(Qt::Vertical, this);
+    VScroll1->setObjectName(QStringLiteral("VScroll1"));
+    VScroll1->setRange(BoxStore::FirstScrollValue, BoxStore::LastScrollValue);
+    VScroll1->setValue(BoxStore::FirstScrollValue);
+    VScroll1->setPageStep(RowCount);
+    // Dragging the thumb redraws once it is let go.
+    VScroll1->setTracking(false);
+    placeTwips(VScroll1, kMeaningLeft + kMeaningWidth + 60, kRowTop, 270, kRowPitch * (RowCount - 1) + kRowHeight);
+    connect(VScroll1, &QScrollBar::valueChanged, this, &Form2::ScrollWords);
+
+    // Under the boxes: the two buttons.
+    xpcmdbutton1 = new XpCmdButton(QStringLiteral("  开始"), 0, this);
+    xpcmdbutton1->setObjectName(QStringLiteral("xpcmdbutton1"));
+    xpcmdbutton2 = new XpCmdButton(QStringLiteral("  返回"), 0, this);
+    xpcmdbutton2->setObjectName(QStringLiteral("xpcmdbutton2"));
+    for (XpCmdButton *button : {xpcmdbutton1, xpcmdbutton2})
+        button->setFont(QFont(QStringLiteral("楷体_GB2312"), 11));
+    placeTwips(xpcmdbutton1, 180, 5010, 1500, 510);
+    placeTwips(xpcmdbutton2, 180, 5580, 1500, 510);
+    connect(xpcmdbutton1, &XpCmdButton::pressedAt, this, [this] { loadGroup(); });
+    connect(xpcmdbutton2, &XpCmdButton::pressedAt, this, [this] { close(); });
+
+    // Under the rows: the delete target and the animation.
+    Picture2 = label(QStringLiteral("Picture2"), QString(), 2250, 5010, 1080, 1080);
+    Picture2->setPixmap(QPixmap(QStringLiteral(":/boxes/delete.png")));
+    Picture2->setAlignment(Qt::AlignCenter);
+    Picture2->setToolTip(QStringLiteral("将单词拉来这里就可以把它从词库里删除。建议在删除之前先备份原始词库。"));
+
+    AniGIF1 = new AniGif(QStringLiteral(":/boxes/boxes.gif"), this);
+    AniGIF1->setObjectName(QStringLiteral("AniGIF1"));
+    placeTwips(AniGIF1, 3480, 5010, 1080, 1080);
+
+    // Bottom right: previous and next group.
+    Picture4 = label(QStringLiteral("Picture4"), QString(), 6000, 5430, 660, 540);
+    Picture4->setPixmap(QPixmap(QStringLiteral(":/boxes/previous.png")));
+    Picture4->setToolTip(QStringLiteral("上一组"));
+    Picture4->setCursor(QCursor(QPixmap(QStringLiteral(":/boxes/pointer_previous.png")), 1, 1));
+    Picture4->installEventFilter(this);
+
+    Picture3 = label(QStringLiteral("Picture3"), QString(), 6720, 5430, 660, 540);
+    Picture3->setPixmap(QPixmap(QStringLiteral(":/boxes/next.png")));
+    Picture3->setToolTip(QStringLiteral("下一组"));
+    Picture3->setCursor(QCursor(QPixmap(QStringLiteral(":/boxes/pointer_next.png")), 1, 1));
+    Picture3->installEventFilter(this);
+}
+
+int Form2::SetLibName()
+{
+    const QStringList names = LibraryRegistry::libraryNames(m_app.iniFile());
+    Combo1->addItems(names);
+    return int(names.size());
+}
+
+void Form2::load()
+{
+    const int entries = SetLibName();
+    IniBoxSum();
+
+    CIniFile &ini = m_app.iniFile();
+    const QString group = ini.ReadString(kSection, QStringLiteral("WordGroup"), 10).trimmed();
+    const QString library = ini.ReadString(kSection, QStringLiteral("WordLibrary"), 10).trimmed();
+
+    // A stored index that is not a whole number, or no longer names an entry
+    // (libraries removed by hand), counts as missing.
+    bool isNumber = false;
+    const int index = library.toInt(&isNumber);
+    if (!group.isEmpty() && !library.isEmpty() && isNumber && index >= 0 && index < Combo1->count()) {
+        Text2->setText(group);
+        Combo1->setCurrentIndex(index);
+    } else {
+        Text2->setText(QStringLiteral("1"));
+        Combo1->setCurrentIndex(entries != 0 ? 0 : -1);
+    }
+}
+
+void Form2::FormReset()
+{
+    CurrentIndex = 0;
+    WordCount = 0;
+    for (QLabel *word : Label1)
+        word->clear();
+    for (QLineEdit *meaning : Text1)
+        meaning->clear();
+    for (int i = 0; i < GroupSize; ++i) {
+        Words[size_t(i)].Word.clear();
+        Words[size_t(i)].Meaning.clear();
+    }
+}
+
+void Form2::ScrollWords()
+{
+    showWordColumn();
+    showMeaningColumn();
+}
+
+void Form2::showWordColumn()
+{
+    const int value = VScroll1->value();
+    for (int row = RowCount - 1; row >= 0; --row) {
+        const WordEntry &entry = Words[size_t(BoxStore::entryIndex(value, row))];
+        Label1[size_t(row)]->setText(Check1->isChecked() ? QString() : entry.Word);
+    }
+}
+
+void Form2::showMeaningColumn()
+{
+    const int value = VScroll1->value();
+    for (int row = RowCount - 1; row >= 0; --row) {
+        const WordEntry &entry = Words[size_t(BoxStore::entryIndex(value, row))];
+        Text1[size_t(row)]->setText(Check2->isChecked() ? QString() : entry.Meaning);
+    }
+}
+
+qint16 Form2::ReadWords(const QString &groupText, const QString &libraryName)
+{
+    bool reset = false;
+    GroupLoaderSetup setup;
+    setup.ini = &m_app.iniFile();
+    setup.dialogs = &m_app.dialogs();
+    setup.dataDir = m_app.dataDir();
+    setup.section = kSection;
+    setup.libraryIndex = Combo1->currentIndex();
+    setup.lastGroupNotice = true;
+    setup.formReset = [this, &reset] {
+        reset = true;
+        FormReset();
+    };
+    GroupLoadDetails details;
+    const qint16 loaded = ::ReadWords(groupText, libraryName, Words, WordCount, setup, &details);
+    // The rows now belong to this file (even if it turned out empty). A load
+    // that failed before the reset left the old group, and its file, in place.
+    if (reset)
+        CurrentLibFile = details.fileName;
+    return loaded;
+}
+
+void Form2::IniBoxSum()
+{
+    BoxStore::BoxCounts counts;
+    for (int box = 0; box < LibraryRegistry::BoxCount; ++box)
+        counts[size_t(box)] = Label4[size_t(box)]->text();
+    BoxStore::IniBoxSum(m_app.dataDir(), counts);
+    for (int box = 0; box < LibraryRegistry::BoxCount; ++box)
+        Label4[size_t(box)]->setText(counts[size_t(box)]);
+}
+
+void Form2::DeleteWord(int row)
+{
+    const BoxStore::DeleteOutcome outcome = BoxStore::DeleteWord(m_app.dataDir(), CurrentLibFile, row,
+                                                                 VScroll1->value(), Words, m_app.dialogs());
+    if (outcome != BoxStore::DeleteOutcome::Deleted)
+        return;
+    // Show the library as it is now. The group box and the scroll bar stay as
+    // they are.
+    if (ReadWords(Text2->text(), Combo1->currentText()) != 0)
+        ScrollWords();
+}
+
+void Form2::dropOnBox(int box, int row)
+{
+    QString caption = Label4[size_t(box)]->text();
+    BoxStore::addWord(m_app.dataDir(), box, row, VScroll1->value(), Words, caption, m_app.dialogs());
+    Label4[size_t(box)]->setText(caption);
+}
+
+void Form2::dropOnDeleteTarget(int row)
+{
+    DeleteWord(row);
+    // The library may have been a box.
+    IniBoxSum();
+}
+
+void Form2::loadGroup()
+{
+    const qint16 loaded = ReadWords(Text2->text(), Combo1->currentText());
+    if (loaded == 0)
+        return;
+    Text2->setText(QString::number(loaded));
+    ScrollWords();
+}
+
+void Form2::nextGroup()
+{
+    stepGroup(1);
+}
+
+void Form2::previousGroup()
+{
+    stepGroup(-1);
+}
+
+void Form2::stepGroup(int step)
+{
+    const QString text = Text2->text();
+    int value = 0;
+    const bool usable = groupValue(text, value) && value + step <= std::numeric_limits<qint16>::max();
+    if (step < 0 && usable && value < 2)
+        return;
+    // A group box we cannot count from goes to the loader as it stands, so
+    // the user hears what is wrong with it.
+    const QString asked = usable ? QString::number(value + step) : text;
+    const qint16 loaded = ReadWords(asked, Combo1->currentText());
+    VScroll1->setValue(BoxStore::FirstScrollValue);
+    Text2->setText(QString::number(loaded));
+    ScrollWords();
+}
+
+void Form2::unload()
+{
+    m_returnToTestWindow = false;
+    close();
+}
+
+bool Form2::eventFilter(QObject *watched, QEvent *event)
+{
+    if (event->type() == QEvent::KeyPress) {
+        const auto *key = static_cast<QKeyEvent *>(event);
+        if (watched == Text2)
+            return text2KeyPress(key->key(), key->text());
+        if (watched == Combo1 && isEnter(key->key())) {
+            loadGroup();
+            return true;
+        }
+        return QWidget::eventFilter(watched, event);
+    }
+
+    for (int row = 0; row < RowCount; ++row) {
+        if (watched == Label1[size_t(row)])
+            return wordCellMouse(row, event);
+        if (watched == Text1[size_t(row)])
+            return meaningCellMouse(row, event);
+    }
+
+    if (watched == Picture3 || watched == Picture4) {
+        switch (event->type()) {
+        case QEvent::MouseButtonPress:
+        case QEvent::MouseButtonDblClick:
+            return true;
+        case QEvent::MouseButtonRelease: {
+            const auto *mouse = static_cast<QMouseEvent *>(event);
+            const auto *picture = static_cast<QWidget *>(watched);
+            if (mouse->button() == Qt::LeftButton && picture->rect().contains(mouse->position().toPoint())) {
+                if (watched == Picture3)
+                    nextGroup();
+                else
+                    previousGroup();
+            }
+            return true;
+        }
+        default:
+            break;
+        }
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+bool Form2::text2KeyPress(int key, const QString &text)
+{
+    if (isEnter(key)) {
+        loadGroup();
+        return true;
+    }
+    if (!typesCharacter(key, text))
+        return false;
+    const QChar c = text.at(0);
+    if ((c >= QLatin1Char('0') && c <= QLatin1Char('9')) || key == Qt::Key_Backspace)
+        return false;
+    m_app.dialogs().beep();
+    return true;
+}
+
+bool Form2::wordCellMouse(int row, QEvent *event)
+{
+    switch (event->type()) {
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonDblClick: {
+        const auto *mouse = static_cast<QMouseEvent *>(event);
+        if (mouse->button() == Qt::LeftButton) {
+            beginDrag(row);
+        } else if (mouse->button() == Qt::RightButton) {
+            // Peek at the meaning, hidden or not.
+            const WordEntry &entry = Words[size_t(BoxStore::entryIndex(VScroll1->value(), row))];
+            Text1[size_t(row)]->setText(entry.Meaning);
+        }
+        return true;
+    }
+    case QEvent::MouseMove:
+        if (m_dragRow >= 0)
+            dragMovedTo(static_cast<QMouseEvent *>(event)->globalPosition().toPoint());
+        return true;
+    case QEvent::MouseButtonRelease: {
+        const auto *mouse = static_cast<QMouseEvent *>(event);
+        // Let go anywhere but on a target: the drag ends with no effect.
+        if (mouse->button() == Qt::LeftButton)
+            endDrag();
+        if (Check2->isChecked())
+            Text1[size_t(row)]->clear();
+        return true;
+    }
+    default:
+        return false;
+    }
+}
+
+bool Form2::meaningCellMouse(int row, QEvent *event)
+{
+    switch (event->type()) {
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonDblClick:
+        if (static_cast<QMouseEvent *>(event)->button() == Qt::LeftButton) {
+            // Peek at the word, hidden or not.
+            const WordEntry &entry = Words[size_t(BoxStore::entryIndex(VScroll1->value(), row))];
+            Label1[size_t(row)]->setText(entry.Word);
+        }
+        return false;
+    case QEvent::MouseButtonRelease:
+        if (Check1->isChecked())
+            Label1[size_t(row)]->clear();
+        return false;
+    default:
+        return false;
+    }
+}
+
+void Form2::beginDrag(int row)
+{
+    endDrag();
+    m_dragRow = row;
+    m_dragCell = Label1[size_t(row)];
+    // The cell holds the mouse until the drag ends, wherever the pointer goes,
+    // and the pointer shows that a word is being carried.
+    m_dragCell->grabMouse(m_dragCursor);
+}
+
+void Form2::dragMovedTo(const QPoint &globalPos)
+{
+    const int row = m_dragRow;
+    for (int box = 0; box < LibraryRegistry::BoxCount; ++box) {
+        if (contains(Picture1[size_t(box)], globalPos)) {
+            // The drag ends the moment the word reaches a target, so the
+            // target acts once, before any message box appears.
+            endDrag();
+            dropOnBox(box, row);
+            return;
+        }
+    }
+    if (contains(Picture2, globalPos)) {
+        endDrag();
+        dropOnDeleteTarget(row);
+    }
+}
+
+void Form2::endDrag()
+{
+    if (m_dragCell)
+        m_dragCell->releaseMouse();
+    m_dragCell.clear();
+    m_dragRow = -1;
+}
+
+void Form2::mousePressEvent(QMouseEvent *event)
+{
+    event->accept();
+}
+
+void Form2::mouseReleaseEvent(QMouseEvent *event)
+{
+    // A click on the background redraws the rows.
+    if (rect().contains(event->position().toPoint()))
+        ScrollWords();
+    event->accept();
+}
+
+void Form2::hideEvent(QHideEvent *event)
+{
+    endDrag();
+    QWidget::hideEvent(event);
+}
+
+void Form2::closeEvent(QCloseEvent *event)
+{
+    endDrag();
+    event->accept();
+    // The program always keeps a window on the screen: closing this one in
+    // any way leads back to the test window, unless the program is ending.
+    if (m_returnToTestWindow)
+        m_app.boxWindowClosed();
+}

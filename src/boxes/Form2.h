@@ -1,0 +1,123 @@
+#pragma once
+
+#include "boxes/BoxStore.h"
+#include "library/WordTable.h"
+
+#include <QCursor>
+#include <QPointer>
+#include <QWidget>
+
+#include <array>
+
+class AniGif;
+class LexivaneApp;
+class QCheckBox;
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QScrollBar;
+class XpCmdButton;
+
+// The box window: one group of a library, eight rows at a time. Words or
+// meanings can be hidden and peeked at, and a word dragged onto one of the
+// five boxes is added to that box, or onto the delete target is removed from
+// its library.
+class Form2 : public QWidget
+{
+    Q_OBJECT
+
+public:
+    explicit Form2(LexivaneApp &app);
+    ~Form2() override;
+
+    static constexpr int RowCount = BoxStore::RowCount;
+
+    // Empties the rows and the word table.
+    void FormReset();
+    // Redraws the eight rows from the word table.
+    void ScrollWords();
+    // This window's group loader; also remembers the file the group came from.
+    qint16 ReadWords(const QString &groupText, const QString &libraryName);
+    // Fills Combo1 with the library list; returns the number of entries added.
+    int SetLibName();
+    // Recounts the boxes from their files.
+    void IniBoxSum();
+    // Removes the word of `row` from the library the shown group came from,
+    // then loads the group named by Text2 and Combo1 again.
+    void DeleteWord(int row);
+
+    // Loads the group typed in Text2 from the library chosen in Combo1.
+    void loadGroup();
+    void nextGroup();
+    void previousGroup();
+    // The word of `row` dropped on box `box`, and on the delete target.
+    void dropOnBox(int box, int row);
+    void dropOnDeleteTarget(int row);
+
+    // Closes the window without bringing back the test window: the program
+    // is ending.
+    void unload();
+
+    const WordTable &words() const { return Words; }
+    qint16 wordCount() const { return WordCount; }
+    QString currentLibFile() const { return CurrentLibFile; }
+    // The row being dragged, or -1.
+    int draggedRow() const { return m_dragRow; }
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+    void mousePressEvent(QMouseEvent *event) override;
+    void mouseReleaseEvent(QMouseEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
+    void hideEvent(QHideEvent *event) override;
+
+private:
+    void createControls();
+    void load();
+    bool text2KeyPress(int key, const QString &text);
+    bool wordCellMouse(int row, QEvent *event);
+    bool meaningCellMouse(int row, QEvent *event);
+    void showWordColumn();
+    void showMeaningColumn();
+    void stepGroup(int step);
+
+    // Our own drag of a word cell: it follows the pointer from the press and
+    // acts on the first target the pointer enters.
+    void beginDrag(int row);
+    void dragMovedTo(const QPoint &globalPos);
+    void endDrag();
+
+    LexivaneApp &m_app;
+
+    WordTable Words;
+    qint16 WordCount = 0;
+    qint16 CurrentIndex = 0;
+    QString CurrentLibFile;
+
+    bool m_returnToTestWindow = true;
+    int m_dragRow = -1;
+    QPointer<QLabel> m_dragCell;
+    QCursor m_dragCursor;
+
+    QWidget *xp_canvas1 = nullptr;
+    QLabel *Label5 = nullptr;
+    std::array<QLabel *, LibraryRegistry::BoxCount> Picture1{};
+    std::array<QLabel *, LibraryRegistry::BoxCount> Label7{};
+    std::array<QLabel *, LibraryRegistry::BoxCount> Label4{};
+    QLabel *Label2 = nullptr;
+    QLineEdit *Text2 = nullptr;
+    QComboBox *Combo1 = nullptr;
+    QLabel *Label3 = nullptr;
+    QCheckBox *Check1 = nullptr;
+    QLabel *Label6 = nullptr;
+    QCheckBox *Check2 = nullptr;
+    std::array<QLabel *, RowCount> Label1{};
+    std::array<QLineEdit *, RowCount> Text1{};
+    QScrollBar *VScroll1 = nullptr;
+    QLabel *Picture2 = nullptr;
+    QLabel *Picture4 = nullptr;
+    QLabel *Picture3 = nullptr;
+    XpCmdButton *xpcmdbutton1 = nullptr;
+    XpCmdButton *xpcmdbutton2 = nullptr;
+    AniGif *AniGIF1 = nullptr;
+};

@@ -1,0 +1,352 @@
+#include "browse/Form4.h"
+
+#include "app/Form1.h"
+#include "app/Geometry.h"
+#include "app/LengthLimit.h"
+#include "app/LexivaneApp.h"
+#include "settings/CIniFile.h"
+#include "settings/LibraryRegistry.h"
+#include "settings/UserDialogs.h"
+
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScreen>
+
+namespace {
+
+const QString kSection = QStringLiteral("Form4LastData");
+
+void setTextColour(QWidget *widget, const QColor &colour)
+{
+    QPalette palette = widget->palette();
+    palette.setColor(QPalette::WindowText, colour);
+    palette.setColor(QPalette::ButtonText, colour);
+    widget->setPalette(palette);
+}
+
+// Only the ASCII digits and Backspace may be typed into the number boxes.
+// Keys that type no character (arrows, Home, Delete) and the focus keys are
+// not typing and pass.
+bool typesForbiddenCharacter(const QKeyEvent *key)
+{
+    const QString text = key->text();
+    if (text.isEmpty())
+        return false;
+    switch (key->key()) {
+    case Qt::Key_Tab:
+    case Qt::Key_Backtab:
+    case Qt::Key_Delete:
+    case Qt::Key_Backspace:
+        return false;
+    default:
+        break;
+    }
+    const QChar c = text.at(0);
+    return !(c >= u'0' && c <= u'9');
+}
+
+} // namespace
+
+Form4::Form4(LexivaneApp &app)
+    : QWidget(nullptr, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint)
+    , m_app(app)
+{
+    setAttribute(Qt::WA_DeleteOnClose);
+    createControls();
+    load();
+}
+
+Form4::~Form4() = default;
+
+void Form4::createControls()
+{
+    setObjectName(QStringLiteral("Form4"));
+    setWindowTitle(QStringLiteral("Lexivane"));
+    setFixedSize(twips(5310), twips(4065));
+    QFont kai(QStringLiteral("楷体_GB2312"));
+    kai.setPixelSize(15);
+    setFont(kai);
+
+    const QColor captionColour(0, 0, 128);
+    const QColor optionColour(128, 0, 64);
+    QFont li(QStringLiteral("隶书"));
+    li.setPointSizeF(14.25);
+
+    const auto frame = [&](const char *name, const char *caption, int l, int t, int w, int h) {
+        auto *box = new QGroupBox(QString::fromUtf8(caption), this);
+        box->setObjectName(QString::fromLatin1(name));
+        box->setFont(li);
+        setTextColour(box, captionColour);
+        // The caption sits on the frame's top line, so the designed positions
+        // of the buttons inside stay clear of it.
+        box->setStyleSheet(QStringLiteral(
+            "QGroupBox { border: 1px solid #a0a0a0; border-radius: 3px; margin-top: 9px; }"
+            "QGroupBox::title { subcontrol-origin: margin; subcontrol-position: top left;"
+            " left: 8px; padding: 0 2px; }"));
+        placeTwips(box, l, t, w, h);
+        return box;
+    };
+    const auto option = [&](QGroupBox *parent, const char *name, const char *caption, int l, int t, int w,
+                             int h) {
+        auto *button = new QRadioButton(QString::fromUtf8(caption), parent);
+        button->setObjectName(QString::fromLatin1(name));
+        button->setFont(kai);
+        setTextColour(button, optionColour);
+        placeTwips(button, l, t, w, h);
+        return button;
+    };
+    const auto check = [&](QGroupBox *parent, const char *name, const char *caption, int l, int t, int w, int h) {
+        auto *box = new QCheckBox(QString::fromUtf8(caption), parent);
+        box->setObjectName(QString::fromLatin1(name));
+        box->setFont(kai);
+        setTextColour(box, optionColour);
+        placeTwips(box, l, t, w, h);
+        return box;
+    };
+
+    // The group box comes first in the tab order.
+    Text2 = new QLineEdit(QStringLiteral("1"), this);
+    Text2->setObjectName(QStringLiteral("Text2"));
+    Text2->setToolTip(QStringLiteral("可以直接在这里输入组号。"));
+    limitTypedLength(Text2, 4);
+    placeTwips(Text2, 1080, 120, 975, 375);
+    Text2->installEventFilter(this);
+
+    Label2 = new QLabel(QStringLiteral("组号："), this);
+    Label2->setObjectName(QStringLiteral("Label2"));
+    setTextColour(Label2, captionColour);
+    placeTwips(Label2, 120, 120, 975, 375);
+
+    // A pick from the list only: a typed name would not be in the list, and
+    // the list index is what is remembered.
+    Combo1 = new QComboBox(this);
+    Combo1->setObjectName(QStringLiteral("Combo1"));
+    placeTwips(Combo1, 2160, 120, 3015, 405);
+
+    Frame1 = frame("Frame1", "显示模式", 240, 600, 2175, 1335);
+    Check1 = check(Frame1, "Check1", "隐藏中文", 240, 360, 1695, 255);
+    Check2 = check(Frame1, "Check2", "隐藏英文", 240, 840, 1695, 375);
+
+    Frame2 = frame("Frame2", "循环模式", 2880, 600, 2175, 1335);
+    Option3 = option(Frame2, "Option3", "循环本组", 240, 360, 1695, 255);
+    Option4 = option(Frame2, "Option4", "一直向下", 240, 840, 1695, 255);
+
+    Frame3 = frame("Frame3", "间隔时间", 240, 2040, 2175, 1215);
+    Text1 = new QLineEdit(QStringLiteral("3"), Frame3);
+    Text1->setObjectName(QStringLiteral("Text1"));
+    Text1->setFont(kai);
+    limitTypedLength(Text1, 1);
+    placeTwips(Text1, 240, 480, 615, 375);
+    Text1->installEventFilter(this);
+    Label3 = new QLabel(QStringLiteral("秒/词"), Frame3);
+    Label3->setObjectName(QStringLiteral("Label3"));
+    Label3->setFont(kai);
+    setTextColour(Label3, optionColour);
+    placeTwips(Label3, 1200, 480, 855, 375);
+
+    // None of the three orders is selected until the load picks one.
+    Frame4 = frame("Frame4", "浏览模式", 2880, 2040, 2175, 1215);
+    Option1 = option(Frame4, "Option1", "顺序", 360, 240, 1575, 300);
+    Option2 = option(Frame4, "Option2", "倒序", 360, 577, 1575, 285);
+    Option5 = option(Frame4, "Option5", "随机", 360, 900, 1575, 240);
+
+    Command1 = new QPushButton(QStringLiteral("确定"), this);
+    Command1->setObjectName(QStringLiteral("Command1"));
+    QFont song(QStringLiteral("宋体"));
+    song.setPixelSize(16);
+    Command1->setFont(song);
+    placeTwips(Command1, 1920, 3360, 1575, 615);
+    connect(Command1, &QPushButton::clicked, this, &Form4::Command1_Click);
+
+    // Open in the middle of the screen.
+    if (const QScreen *screen = this->screen())
+        move(screen->availableGeometry().center() - rect().center());
+}
+
+int Form4::SetLibName()
+{
+    const QStringList names = LibraryRegistry::libraryNames(m_app.iniFile());
+    Combo1->addItems(names);
+    return int(names.size());
+}
+
+void Form4::load()
+{
+    const int entries = SetLibName();
+    CIniFile &ini = m_app.iniFile();
+
+    const QString group = ini.ReadString(kSection, QStringLiteral("WordGroup"), 10).trimmed();
+    const QString library = ini.ReadString(kSection, QStringLiteral("WordLibrary"), 10).trimmed();
+    // A stored index is used when it names an entry of the list, or is -1
+    // (nothing selected). Anything else (not a number, libraries removed by
+    // hand) counts as missing, together with the group it was stored with.
+    bool isNumber = false;
+    const int index = library.toShort(&isNumber);
+    if (!group.isEmpty() && !library.isEmpty() && isNumber && index >= -1 && index < Combo1->count()) {
+        Text2->setText(group);
+        Combo1->setCurrentIndex(index);
+    } else {
+        Text2->setText(QStringLiteral("1"));
+        Combo1->setCurrentIndex(entries != 0 ? 0 : -1);
+    }
+
+    Check1->setChecked(ini.ReadString(kSection, QStringLiteral("MaskC"), 10).trimmed() == QStringLiteral("True"));
+    Check2->setChecked(ini.ReadString(kSection, QStringLiteral("MaskE"), 10).trimmed() == QStringLiteral("True"));
+
+    const QString loop = ini.ReadString(kSection, QStringLiteral("CircuMode"), 5).trimmed();
+    if (loop.isEmpty() || loop == QStringLiteral("This"))
+        Option3->setChecked(true);
+    else
+        Option4->setChecked(true);
+
+    const QString delay = ini.ReadString(kSection, QStringLiteral("DelayTime"), 10).trimmed();
+    Text1->setText(delay.isEmpty() ? QStringLiteral("1") : delay);
+
+    // An order stored in another spelling selects none of the three buttons.
+    const QString order = ini.ReadString(kSection, QStringLiteral("BrowseMode"), 10);
+    if (order.isEmpty())
+        Option1->setChecked(true);
+    else if (order.trimmed() == QStringLiteral("Sequence"))
+        Option1->setChecked(true);
+    else if (order.trimmed() == QStringLiteral("Negative"))
+        Option2->setChecked(true);
+    else if (order.trimmed() == QStringLiteral("Random"))
+        Option5->setChecked(true);
+}
+
+QString Form4::libraryName() const
+{
+    return Combo1->currentText();
+}
+
+int Form4::libraryIndex() const
+{
+    return Combo1->currentIndex();
+}
+
+QString Form4::groupText() const
+{
+    return Text2->text();
+}
+
+void Form4::setGroupText(const QString &text)
+{
+    Text2->setText(text);
+}
+
+QString Form4::delayText() const
+{
+    return Text1->text();
+}
+
+void Form4::setDelayText(const QString &text)
+{
+    Text1->setText(text);
+}
+
+BrowseOrder Form4::order() const
+{
+    if (Option1->isChecked())
+        return BrowseOrder::Sequence;
+    if (Option2->isChecked())
+        return BrowseOrder::Negative;
+    return BrowseOrder::Random;
+}
+
+bool Form4::loopsThisGroup() const
+{
+    return Option3->isChecked();
+}
+
+bool Form4::hidesMeaning() const
+{
+    return Check1->isChecked();
+}
+
+bool Form4::hidesWord() const
+{
+    return Check2->isChecked();
+}
+
+bool Form4::eventFilter(QObject *watched, QEvent *event)
+{
+    if ((watched == Text1 || watched == Text2) && event->type() == QEvent::KeyPress) {
+        if (typesForbiddenCharacter(static_cast<QKeyEvent *>(event))) {
+            m_app.dialogs().beep();
+            return true;
+        }
+        return false;
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+QString Form4::firstProblem() const
+{
+    // Pasted text is not filtered as it is typed; these checks catch it.
+    if (Text1->text().trimmed().isEmpty())
+        return QStringLiteral("间隔时间设置不允许为空值！");
+    if (Combo1->currentText().trimmed().isEmpty())
+        return QStringLiteral("词库名字不允许为空值！");
+    if (Text2->text().trimmed().isEmpty())
+        return QStringLiteral("组号不允许为空值！");
+    if (HasNonDigit(Text2->text()))
+        return QStringLiteral("组号不允许含有非数字字符！");
+    if (HasNonDigit(Text1->text()))
+        return QStringLiteral("间隔时间不允许含有非数字字符！");
+    return {};
+}
+
+void Form4::Command1_Click()
+{
+    const QString problem = firstProblem();
+    if (!problem.isEmpty()) {
+        m_app.dialogs().message(problem);
+        return;
+    }
+    // The bar reads these controls as it opens; a group it could not load
+    // still leaves it open, showing how to get back here.
+    m_app.openBrowseBar();
+    // By now the group box holds the group the bar really loaded.
+    save();
+    dismiss();
+}
+
+void Form4::save()
+{
+    CIniFile &ini = m_app.iniFile();
+    ini.WriteString(kSection, QStringLiteral("WordGroup"), Text2->text());
+    ini.WriteString(kSection, QStringLiteral("WordLibrary"), QString::number(Combo1->currentIndex()));
+    ini.WriteString(kSection, QStringLiteral("MaskC"),
+                    Check1->isChecked() ? QStringLiteral("True") : QStringLiteral("False"));
+    ini.WriteString(kSection, QStringLiteral("MaskE"),
+                    Check2->isChecked() ? QStringLiteral("True") : QStringLiteral("False"));
+    ini.WriteString(kSection, QStringLiteral("CircuMode"),
+                    Option3->isChecked() ? QStringLiteral("This") : QStringLiteral("Next"));
+    ini.WriteString(kSection, QStringLiteral("BrowseMode"), browseOrderName(order()));
+    ini.WriteString(kSection, QStringLiteral("DelayTime"), Text1->text());
+}
+
+void Form4::dismiss()
+{
+    m_closingByProgram = true;
+    close();
+}
+
+void Form4::closeEvent(QCloseEvent *event)
+{
+    // Closed by its own close control without "确定": nothing is saved, and
+    // the test window comes back so that the program is never left without
+    // a visible window. (While the bar runs, the dialog is hidden and only
+    // the program closes it.)
+    if (!m_closingByProgram && !m_app.browseBar())
+        m_app.form1()->show();
+    m_app.browseSettingsClosed(this);
+    event->accept();
+}

@@ -1,0 +1,81 @@
+#pragma once
+
+#include "browse/BrowseWalk.h"
+
+#include <QWidget>
+
+class LexivaneApp;
+class QCheckBox;
+class QComboBox;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QRadioButton;
+
+// The browse settings dialog. Its controls are the live store of the browse
+// options while browse mode runs: the browse bar reads and changes them,
+// also while the dialog is hidden. It fills them from the settings file when
+// it is created and writes them all back on "确定".
+class Form4 : public QWidget
+{
+    Q_OBJECT
+
+public:
+    explicit Form4(LexivaneApp &app);
+    ~Form4() override;
+
+    // The options, as the browse bar reads and writes them.
+    QString libraryName() const;
+    int libraryIndex() const;
+    QString groupText() const;
+    void setGroupText(const QString &text);
+    QString delayText() const;
+    void setDelayText(const QString &text);
+    // "顺序", else "倒序", else "随机" (also when no order is selected).
+    BrowseOrder order() const;
+    // "循环本组" rather than "一直向下".
+    bool loopsThisGroup() const;
+    bool hidesMeaning() const;
+    bool hidesWord() const;
+
+    // Fills Combo1 with the library list; returns the number of entries added.
+    int SetLibName();
+    // "确定": checks the input, opens the browse bar, saves, closes.
+    void Command1_Click();
+    // Closes and destroys the dialog without saving (the bar's "返回").
+    void dismiss();
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
+
+private:
+    void createControls();
+    void load();
+    QString firstProblem() const;
+    void save();
+
+    LexivaneApp &m_app;
+    // Set while the program itself closes the dialog; any other close comes
+    // from the user's close control.
+    bool m_closingByProgram = false;
+
+    QLabel *Label2 = nullptr;
+    QLineEdit *Text2 = nullptr;
+    QComboBox *Combo1 = nullptr;
+    QGroupBox *Frame1 = nullptr;
+    QCheckBox *Check1 = nullptr;
+    QCheckBox *Check2 = nullptr;
+    QGroupBox *Frame2 = nullptr;
+    QRadioButton *Option3 = nullptr;
+    QRadioButton *Option4 = nullptr;
+    QGroupBox *Frame3 = nullptr;
+    QLineEdit *Text1 = nullptr;
+    QLabel *Label3 = nullptr;
+    QGroupBox *Frame4 = nullptr;
+    QRadioButton *Option1 = nullptr;
+    QRadioButton *Option2 = nullptr;
+    QRadioButton *Option5 = nullptr;
+    QPushButton *Command1 = nullptr;
+};
