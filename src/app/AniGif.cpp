@@ -8,7 +8,34 @@ AniGif::AniGif(const QString &fileName, QWidget *parent)
     , m_movie(new QMovie(fileName, QByteArray(), this))
 {
     setMovie(m_movie);
-    m_movie->start();
+    // Show the first frame at once; playing starts with the window's activation.
+    m_movie->jumpToFrame(0);
+}
+
+void AniGif::followActivation()
+{
+    const bool active = isActiveWindow();
+    if (m_movie->state() == QMovie::NotRunning) {
+        if (active)
+            m_movie->start();
+        return;
+    }
+    m_movie->setPaused(!active);
+}
+
+bool AniGif::event(QEvent *event)
+{
+    const bool handled = QLabel::event(event);
+    // Child widgets hear of their window's activation through these two.
+    if (event->type() == QEvent::WindowActivate || event->type() == QEvent::WindowDeactivate)
+        followActivation();
+    return handled;
+}
+
+void AniGif::showEvent(QShowEvent *event)
+{
+    QLabel::showEvent(event);
+    followActivation();
 }
 
 void AniGif::mousePressEvent(QMouseEvent *event)

@@ -5,7 +5,8 @@
 class QMovie;
 
 // A picture that plays an animated image in a loop and reports mouse presses
-// with the button (1 = left, 2 = right, 4 = middle).
+// with the button (1 = left, 2 = right, 4 = middle). It plays only while its
+// window is the active one, so a program left in the background stays quiet.
 class AniGif : public QLabel
 {
     Q_OBJECT
@@ -20,7 +21,11 @@ signals:
 
 protected:
     void mousePressEvent(QMouseEvent *event) override;
+    bool event(QEvent *event) override;
+    void showEvent(QShowEvent *event) override;
 
 private:
+    void followActivation();
+
     QMovie *m_movie;
 };

@@ -1,12 +1,14 @@
 #include "ProgramFolder.h"
 #include "RecordingDialogs.h"
 
+#include "app/AniGif.h"
 #include "app/Form1.h"
 #include "app/LexivaneApp.h"
 #include "settings/CIniFile.h"
 
 #include <QComboBox>
 #include <QLabel>
+#include <QMovie>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QScrollBar>
@@ -324,6 +326,20 @@ private slots:
         scroll->setValue(12);
         QCOMPARE(scroll->value(), 5);
         QCOMPARE(f.history(), numbered(QStringLiteral("word"), 1, 3) + QStringList(3, QString()));
+    }
+
+    void animationPlaysOnlyWhileTheWindowIsActive()
+    {
+        Fixture f;
+        auto *globe = f.child<AniGif>("AniGIF1");
+        QApplication::setActiveWindow(f.form);
+        QTRY_COMPARE(globe->movie()->state(), QMovie::Running);
+        QWidget other;
+        other.show();
+        QApplication::setActiveWindow(&other);
+        QTRY_COMPARE(globe->movie()->state(), QMovie::Paused);
+        QApplication::setActiveWindow(f.form);
+        QTRY_COMPARE(globe->movie()->state(), QMovie::Running);
     }
 
     void quitButtonClosesTheWindow()
