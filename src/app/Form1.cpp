@@ -1,6 +1,7 @@
 #include "app/Form1.h"
 
 #include "app/AniGif.h"
+#include "app/Controls.h"
 #include "app/Geometry.h"
 #include "app/LengthLimit.h"
 #include "app/LexivaneApp.h"
@@ -32,29 +33,10 @@ QColor colourOfMark(qint32 mark)
     return QColor(mark & 0xFF, (mark >> 8) & 0xFF, (mark >> 16) & 0xFF);
 }
 
-void setTextColour(QLabel *label, const QColor &colour)
-{
-    QPalette palette = label->palette();
-    palette.setColor(QPalette::WindowText, colour);
-    label->setPalette(palette);
-}
-
 // The counters live only in their labels: read, add one, write back.
 void addOne(QLabel *counter)
 {
     counter->setText(QString::number(counter->text().toInt() + 1));
-}
-
-bool isEnter(int key)
-{
-    return key == Qt::Key_Return || key == Qt::Key_Enter;
-}
-
-// Keys that type a character (Enter and Backspace included), as opposed to
-// keys that only move the cursor or change focus.
-bool typesCharacter(int key, const QString &text)
-{
-    return !text.isEmpty() && key != Qt::Key_Tab && key != Qt::Key_Backtab;
 }
 
 } // namespace
@@ -287,7 +269,7 @@ bool Form1::eventFilter(QObject *watched, QEvent *event)
             return text1KeyPress(key->key(), key->text());
         if (watched == Text2)
             return text2KeyPress(key->key(), key->text());
-        if (watched == Combo1 && isEnter(key->key())) {
+        if (watched == Combo1 && isEnterKey(key->key())) {
             startTest();
             return true;
         }
@@ -297,14 +279,11 @@ bool Form1::eventFilter(QObject *watched, QEvent *event)
 
 bool Form1::text2KeyPress(int key, const QString &text)
 {
-    if (isEnter(key)) {
+    if (isEnterKey(key)) {
         startTest();
         return true;
     }
-    if (!typesCharacter(key, text))
-        return false;
-    const QChar c = text.at(0);
-    if ((c >= QLatin1Char('0') && c <= QLatin1Char('9')) || key == Qt::Key_Backspace)
+    if (!refusedInNumberBox(key, text))
         return false;
     m_app.dialogs().beep();
     return true;
@@ -318,7 +297,7 @@ bool Form1::text1KeyPress(int key, const QString &text)
         m_app.dialogs().message(QStringLiteral("单词还没有读入呢！"));
         return true;
     }
-    if (!isEnter(key))
+    if (!isEnterKey(key))
         return false;
     judgeAnswer();
     return true;

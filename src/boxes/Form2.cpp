@@ -1,6 +1,7 @@
 #include "boxes/Form2.h"
 
 #include "app/AniGif.h"
+#include "app/Controls.h"
 #include "app/Geometry.h"
 #include "app/LengthLimit.h"
 #include "app/LexivaneApp.h"
@@ -54,18 +55,6 @@ constexpr int kBoxPitch = 690;
 
 const char *const kBoxCaptions[LibraryRegistry::BoxCount] = {"盒零", "盒一", "盒二", "盒三", "盒四"};
 
-bool isEnter(int key)
-{
-    return key == Qt::Key_Return || key == Qt::Key_Enter;
-}
-
-// Keys that type a character (Enter and Backspace included), as opposed to
-// keys that only move the cursor or change focus.
-bool typesCharacter(int key, const QString &text)
-{
-    return !text.isEmpty() && key != Qt::Key_Tab && key != Qt::Key_Backtab;
-}
-
 // The group number in Text2 as a number the window can count with: digits
 // only, and small enough for a 16-bit group number.
 bool groupValue(const QString &text, int &value)
@@ -78,14 +67,6 @@ bool groupValue(const QString &text, int &value)
         return false;
     value = parsed;
     return true;
-}
-
-void setTextColour(QWidget *widget, const QColor &colour)
-{
-    QPalette palette = widget->palette();
-    palette.setColor(QPalette::WindowText, colour);
-    palette.setColor(QPalette::Text, colour);
-    widget->setPalette(palette);
 }
 
 bool contains(const QWidget *target, const QPoint &globalPos)
@@ -438,7 +419,7 @@ bool Form2::eventFilter(QObject *watched, QEvent *event)
         const auto *key = static_cast<QKeyEvent *>(event);
         if (watched == Text2)
             return text2KeyPress(key->key(), key->text());
-        if (watched == Combo1 && isEnter(key->key())) {
+        if (watched == Combo1 && isEnterKey(key->key())) {
             loadGroup();
             return true;
         }
@@ -477,14 +458,11 @@ bool Form2::eventFilter(QObject *watched, QEvent *event)
 
 bool Form2::text2KeyPress(int key, const QString &text)
 {
-    if (isEnter(key)) {
+    if (isEnterKey(key)) {
         loadGroup();
         return true;
     }
-    if (!typesCharacter(key, text))
-        return false;
-    const QChar c = text.at(0);
-    if ((c >= QLatin1Char('0') && c <= QLatin1Char('9')) || key == Qt::Key_Backspace)
+    if (!refusedInNumberBox(key, text))
         return false;
     m_app.dialogs().beep();
     return true;

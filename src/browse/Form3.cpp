@@ -1,5 +1,6 @@
 #include "browse/Form3.h"
 
+#include "app/Controls.h"
 #include "app/Form1.h"
 #include "app/Geometry.h"
 #include "app/LexivaneApp.h"
@@ -26,13 +27,6 @@ static void initBrowseResources()
 namespace {
 
 const QString kSection = QStringLiteral("Form4LastData");
-
-void setTextColour(QLabel *label, const QColor &colour)
-{
-    QPalette palette = label->palette();
-    palette.setColor(QPalette::WindowText, colour);
-    label->setPalette(palette);
-}
 
 // The group after the one in the group box. A box that holds no usable
 // number goes to the loader as it is, which says what is wrong with it.

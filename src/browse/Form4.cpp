@@ -1,5 +1,6 @@
 #include "browse/Form4.h"
 
+#include "app/Controls.h"
 #include "app/Form1.h"
 #include "app/Geometry.h"
 #include "app/LengthLimit.h"
@@ -22,35 +23,6 @@
 namespace {
 
 const QString kSection = QStringLiteral("Form4LastData");
-
-void setTextColour(QWidget *widget, const QColor &colour)
-{
-    QPalette palette = widget->palette();
-    palette.setColor(QPalette::WindowText, colour);
-    palette.setColor(QPalette::ButtonText, colour);
-    widget->setPalette(palette);
-}
-
-// Only the ASCII digits and Backspace may be typed into the number boxes.
-// Keys that type no character (arrows, Home, Delete) and the focus keys are
-// not typing and pass.
-bool typesForbiddenCharacter(const QKeyEvent *key)
-{
-    const QString text = key->text();
-    if (text.isEmpty())
-        return false;
-    switch (key->key()) {
-    case Qt::Key_Tab:
-    case Qt::Key_Backtab:
-    case Qt::Key_Delete:
-    case Qt::Key_Backspace:
-        return false;
-    default:
-        break;
-    }
-    const QChar c = text.at(0);
-    return !(c >= u'0' && c <= u'9');
-}
 
 } // namespace
 
@@ -278,7 +250,8 @@ bool Form4::hidesWord() const
 bool Form4::eventFilter(QObject *watched, QEvent *event)
 {
     if ((watched == Text1 || watched == Text2) && event->type() == QEvent::KeyPress) {
-        if (typesForbiddenCharacter(static_cast<QKeyEvent *>(event))) {
+        const auto *key = static_cast<QKeyEvent *>(event);
+        if (refusedInNumberBox(key->key(), key->text())) {
             m_app.dialogs().beep();
             return true;
         }
