@@ -1,11 +1,17 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds Lexivane and runs every test through CTest.
+# Then builds the whole suite again with AddressSanitizer and
+# UndefinedBehaviorSanitizer (in build-asan/) and runs it, and gives each
+# fuzz target a few seconds (fuzz/run.sh, in build-fuzz/).
 # Tests run without a display (QT_QPA_PLATFORM=offscreen is set for each).
 # With CI=true, compiler warnings are errors.
+# LEXIVANE_FUZZ_SECONDS sets the fuzz time per target (default 5).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-scripts/install-deps.sh
+# clang and its runtime libraries build the fuzz targets; the desktop-file
+# validators check the installed menu entry and metainfo.
+scripts/install-deps.sh clang libclang-rt-14-dev desktop-file-utils appstream
 
 werror=OFF
 if [ "${CI:-}" = "true" ]; then
@@ -14,5 +20,19 @@ fi
 
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DLEXIVANE_WERROR="$werror"
 cmake --build build
-cd build
-QT_QPA_PLATFORM=offscreen ctest --output-on-failure
+(cd build && QT_QPA_PLATFORM=offscreen ctest --output-on-failure)
+
+echo "== The test suite with AddressSanitizer and UndefinedBehaviorSanitizer"
+cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DLEXIVANE_WERROR="$werror" \
+    -DLEXIVANE_SANITIZE=ON -DLEXIVANE_BUILD_BENCH=OFF
+cmake --build build-asan
+# Leak checking stays on; tests/lsan.supp lists the few leaks that system
+# libraries (GStreamer, PulseAudio, GLib) make, and says why.
+(cd build-asan && QT_QPA_PLATFORM=offscreen \
+    ASAN_OPTIONS=detect_leaks=1:check_initialization_order=1 \
+    LSAN_OPTIONS="suppressions=$PWD/../tests/lsan.supp" \
+    UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+    ctest --output-on-failure)
+
+echo "== Fuzz smoke run"
+fuzz/run.sh all "${LEXIVANE_FUZZ_SECONDS:-5}"

@@ -369,8 +369,11 @@ bool modify_box_data(const QString &dataDir, int box, const WordEntry &entry)
     added += TextCodec::encode(entry.Word, encoding) + kLineEnd;
     added += TextCodec::encode(entry.Meaning, encoding) + kLineEnd;
 
+    // Unbuffered: a write the disk refuses must fail here, not later when the
+    // file is closed, where a buffered remainder would be appended after the
+    // half record had been taken back.
     QFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Append))
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Append | QIODevice::Unbuffered))
         return false;
     if (file.write(added) == added.size() && file.flush())
         return true;

@@ -10,6 +10,10 @@
 #include <cstring>
 #include <optional>
 
+#ifdef Q_OS_UNIX
+#include <unistd.h>
+#endif
+
 namespace Profile {
 namespace {
 
@@ -336,6 +340,24 @@ std::optional<QByteArray> readFile(const QString &path)
     return file.readAll();
 }
 
+// The beginning of `value` that fits in `maxBytes` bytes, without half a
+// character. In broken text (a GBK lead byte followed by something no GBK
+// character has) the decoder may group the bytes otherwise than their
+// lengths suggest, and a cut text could end in another character than the
+// whole text has at that place; then the cut goes back further, so that a
+// cut value always reads as the beginning of the whole one.
+QString cutText(QByteArrayView value, qsizetype maxBytes, Encoding encoding)
+{
+    QByteArray cut = TextCodec::truncateToCharacters(value, maxBytes, encoding);
+    QString text = TextCodec::decode(cut, encoding);
+    const QString whole = TextCodec::decode(value, encoding);
+    while (!whole.startsWith(text)) {
+        cut.chop(1);
+        text = TextCodec::decode(cut, encoding);
+    }
+    return text;
+}
+
 // The stored value (quotes and blanks removed, not cut); nullopt when the
 // file, section or key is missing.
 std::optional<QString> readValue(const QString &path, const QString &section, const QString &key,
@@ -353,8 +375,7 @@ std::optional<QString> readValue(const QString &path, const QString &section, co
         if (isAscii(value.first(qsizetype(maxBytes))))
             value = value.first(qsizetype(maxBytes)); // the cut falls between characters
         else
-            return TextCodec::decode(TextCodec::truncateToCharacters(value, qsizetype(maxBytes), file.encoding()),
-                                     file.encoding());
+            return cutText(value, qsizetype(maxBytes), file.encoding());
     }
     return file.decode(value);
 }
@@ -377,15 +398,32 @@ bool refused(const QString &section, const QString &key, const QString &value)
     return key.startsWith(u'[') && key.contains(u']');
 }
 
+// Puts what has been written on the disk; false when the disk refuses it.
+bool syncToDisk(QFileDevice &file)
+{
+#ifdef Q_OS_UNIX
+    return ::fsync(file.handle()) == 0;
+#else
+    return file.flush();
+#endif
+}
+
+// Writes the new file beside the old one and renames it over, so the
+// settings file is always either the old version or the new one, whole.
 bool replaceFile(const QString &path, const QByteArray &bytes)
 {
     QSaveFile file(path);
     file.setDirectWriteFallback(false);
-    if (!file.open(QIODevice::WriteOnly))
+    // Unbuffered: with a buffer, a small file is only written when the file
+    // is committed, and QSaveFile then misses a failed write (a full disk)
+    // and renames an empty file over the settings. Unbuffered, the write
+    // itself fails. Errors of the final sync are ignored by QSaveFile too,
+    // so we sync first and look.
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
         return false;
-    if (file.write(bytes) != bytes.size()) {
+    if (file.write(bytes) != bytes.size() || !syncToDisk(file)) {
         file.cancelWriting();
-        return false;
+        return false; // the half-written copy is removed with `file`
     }
     return file.commit();
 }
@@ -469,6 +507,12 @@ bool writeString(const QString &path, const QString &section, const QString &key
         updated += '[' + TextCodec::encode(sectionName, encoding) + ']' + kLineEnd + TextCodec::encode(keyName, encoding)
             + '=' + valueBytes + kLineEnd;
     }
+    // The file's encoding is guessed from its bytes. Were the new bytes to
+    // be guessed otherwise (the value replaced held the only bytes that are
+    // not UTF-8, say), every other name in the file would read differently
+    // afterwards, the written one included. Rather not save this value.
+    if (TextCodec::detect(updated) != encoding)
+        return false;
     return replaceFile(path, updated);
 }
 

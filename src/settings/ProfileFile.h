@@ -43,9 +43,10 @@ long readInt(const QString &path, const QString &section, const QString &key, lo
 // is already stored leaves the file untouched.
 //
 // Refused (false, file unchanged): an empty section or key, any CR, LF or NUL
-// in the three texts, a "]" in the section, an "=" in the key, and a key that
-// would read back as a section line. Also false when the file cannot be read
-// or replaced.
+// in the three texts, a "]" in the section, an "=" in the key, a key that
+// would read back as a section line, and a change after which the file would
+// be taken for another encoding (see TextCodec::detect). Also false when the
+// file cannot be read or replaced.
 bool writeString(const QString &path, const QString &section, const QString &key, const QString &value);
 
 } // namespace Profile

@@ -100,8 +100,16 @@ QByteArray bom(Encoding encoding)
 
 QString decode(QByteArrayView bytes, Encoding encoding)
 {
-    if (encoding != Encoding::Gbk)
-        return QString::fromUtf8(bytes);
+    // What is decoded here is a slice of a file (a line, a name, a value),
+    // never its start: the byte-order mark has been stepped over before. So
+    // a U+FEFF at the start of a slice is text like any other and is kept;
+    // the decoders would drop it, and a name would then read differently
+    // depending on where the slice began.
+    if (encoding != Encoding::Gbk) {
+        QStringDecoder decoder(QStringDecoder::Utf8,
+                               QStringDecoder::Flag::ConvertInitialBom | QStringDecoder::Flag::Stateless);
+        return decoder.decode(bytes);
+    }
     // ASCII is the same in GBK; skip the converter for the common case.
     bool ascii = true;
     for (const char c : bytes) {
@@ -120,7 +128,7 @@ QString decode(QByteArrayView bytes, Encoding encoding)
     QByteArray terminated;
     terminated.reserve(bytes.size() + 1);
     terminated.append(bytes.data(), bytes.size()).append('\n');
-    QStringDecoder decoder(kGbkName);
+    QStringDecoder decoder(kGbkName, QStringDecoder::Flag::ConvertInitialBom);
     QString text = decoder.decode(terminated);
     if (text.endsWith(u'\n'))
         text.chop(1);

@@ -1,0 +1,141 @@
+#!/usr/bin/env python3
+"""Writes the hand-made seed inputs of the fuzz targets into fuzz/corpus/.
+
+The seeds are kept in the repository; run this again only to add or change
+one. It never removes a file, so inputs that once made a target fail (kept
+under names starting with "regression-") stay where they are.
+
+Formats (see the targets):
+  fuzz_settings  the whole lexvan.ini
+  fuzz_library   group number, LF, library file
+  fuzz_delete    word, LF, library file
+"""
+
+import os
+import random
+
+HERE = os.path.dirname(os.path.abspath(__file__))
+DATA = os.path.join(HERE, "..", "data")
+
+
+def gbk(text):
+    return text.encode("gb18030")
+
+
+def read(name):
+    with open(os.path.join(DATA, name), "rb") as f:
+        return f.read()
+
+
+def write(target, name, data):
+    folder = os.path.join(HERE, "corpus", target)
+    os.makedirs(folder, exist_ok=True)
+    with open(os.path.join(folder, name), "wb") as f:
+        f.write(data)
+
+
+def numbered(first, last, line_end="\r\n"):
+    return "".join(f"word{n}{line_end}释义{n}{line_end}" for n in range(first, last + 1))
+
+
+def settings_seeds():
+    template = read("lexvan.ini.template")
+    write("fuzz_settings", "template-gbk.ini", template)
+    text = template.decode("gb18030")
+    write("fuzz_settings", "template-utf8.ini", text.encode("utf-8"))
+    write("fuzz_settings", "template-utf8-bom.ini", b"\xef\xbb\xbf" + text.encode("utf-8"))
+    full = (
+        "[LibName]\r\nLib0=基础词汇\r\nLib1=水果蔬菜\r\nLib2=四级\r\n"
+        "[LibraryFileName]\r\n基础词汇=basic.txt\r\n水果蔬菜=fruit.txt\r\n四级=cet4.txt\r\n"
+        "[Form1LastData]\r\nWordGroup=3\r\nWordLibrary=1\r\n"
+        "[Form2LastData]\r\nWordGroup=12\r\nWordLibrary=-1\r\n"
+        "[Form4LastData]\r\nWordGroup=1\r\nWordLibrary=0\r\nMaskC=True\r\nMaskE=False\r\n"
+        "CircuMode=Next\r\nBrowseMode=Random\r\nDelayTime=3\r\nBarX=1200\r\nBarY=-15\r\n"
+    )
+    write("fuzz_settings", "every-key.ini", gbk(full))
+    write("fuzz_settings", "lf-only.ini", gbk(full.replace("\r\n", "\n")))
+    write("fuzz_settings", "cr-only.ini", gbk(full.replace("\r\n", "\r")))
+    write("fuzz_settings", "no-final-line-end.ini", gbk(full.rstrip("\r\n")))
+    write(
+        "fuzz_settings",
+        "odd-layout.ini",
+        gbk(
+            "key before any section=1\r\n"
+            "  [ LibName ]  trailing text\r\n\tLib0 =  \"四级\"  \r\nlib1='水果'\r\nLib2=\r\nLib3=gap\r\n"
+            "[libname]\r\nLib0=second section of the same name\r\n"
+            "[LibraryFileName]\r\n四级=cet4.txt\r\n=no key\r\n[\r\n[]\r\n[x\r\n"
+            "WordGroup=outside\r\n[FORM1LASTDATA]\r\nwordgroup=0042\r\nWordGroup=second\r\n"
+        ),
+    )
+    # GBK characters whose second byte is "[" or "]": no bracket for a reader.
+    write(
+        "fuzz_settings",
+        "gbk-bracket-bytes.ini",
+        b"[LibName]\r\nLib0=\x81\x5d\x81\x5b\r\n[\x81\x5d]\r\nk=\xb0\x5d\r\n[LibraryFileName]\r\n\x81\x5d\x81\x5b=a.txt\r\n",
+    )
+    write("fuzz_settings", "long-names.ini", gbk("[LibName]\r\nLib0=一二三四五六七八九十\r\nLib1=" + "x" * 300 + "\r\n"))
+    write("fuzz_settings", "nul-bytes.ini", b"[LibName]\r\nLib0=a\x00b\r\n\x00[Form1LastData]\r\nWordGroup=1\x002\r\n")
+    write("fuzz_settings", "utf16le.ini", b"\xff\xfe" + "[LibName]\r\nLib0=四级\r\n".encode("utf-16-le"))
+    write("fuzz_settings", "empty.ini", b"")
+    rng = random.Random(936)
+    write("fuzz_settings", "binary.ini", bytes(rng.randrange(256) for _ in range(2048)))
+
+
+def library_seeds():
+    basic = read("basic.txt")
+    fruit = read("fruit.txt")
+    seeds = {
+        "basic-1": b"1\n" + basic,
+        "basic-2": b"2\n" + basic,
+        "fruit-9": b"9\n" + fruit,
+        "200-records-007": b"007\n" + gbk(numbered(1, 200)),
+        "60-records-3": b"3\n" + gbk(numbered(1, 60)),
+        "50-records-2": b"2\n" + gbk(numbered(1, 50)),
+        "50-records-3": b"3\n" + gbk(numbered(1, 50)),
+        "lf-only": b"2\n" + gbk(numbered(1, 30, "\n")),
+        "cr-only": b"2\n" + gbk(numbered(1, 30, "\r")),
+        "blank-lines": b"1\n" + gbk("\r\n\r\nword1\r\n\r\n释义1\r\n\n\rword2\r\n释义2\r\n\r\n\r\n"),
+        "odd-line-count": b"1\n" + gbk("word1\r\n释义1\r\nword2"),
+        "spaces-only-lines": b"1\n" + gbk("   \r\n \r\nword\r\n  释义  \r\n"),
+        "utf8": b"1\n" + numbered(1, 30).encode("utf-8"),
+        "utf8-bom": b"2\n\xef\xbb\xbf" + numbered(1, 30).encode("utf-8"),
+        "invalid-gbk": b"1\n" + b"word\r\n\x81\r\n\xff\xfe\r\n\x81\x30\x81\r\nlast\r\n\xa1",
+        "empty": b"1\n",
+        "only-line-ends": b"1\n\r\n\r\n\n\r\r\n",
+        "group-zero": b"00\n" + basic,
+        "group-too-long": b"12345\n" + basic,
+        "group-not-digits": b"1a\n" + basic,
+        "group-space": b" 1\n" + basic,
+        "group-fullwidth": "１\n".encode("utf-8") + basic,
+    }
+    rng = random.Random(25)
+    seeds["binary"] = b"1\n" + bytes(rng.randrange(256) for _ in range(4096))
+    for name, data in seeds.items():
+        write("fuzz_library", name, data)
+
+
+def delete_seeds():
+    basic = read("basic.txt")
+    seeds = {
+        "basic-cat": b"cat\n" + basic,
+        "basic-missing": b"zebra\n" + basic,
+        "three-times": b"go\n" + gbk("go\r\n去\r\ncome\r\n来\r\nGo\r\n去（大写）\r\ngo\r\n走\r\n\r\ngo\r\n离开\r\n"),
+        "blank-lines": b"word2\n" + gbk("\r\n\r\nword1\r\n\r\n释义1\r\n\n\rword2\r\n释义2\r\n\r\n\r\n"),
+        "unfinished-last": b"word1\n" + gbk("word1\r\n释义1\r\nword2\r\n释义2\r\nword3"),
+        "only-word": b"word1\n" + gbk("word1\r\n释义1\r\n"),
+        "lf-only": b"word3\n" + gbk(numbered(1, 10, "\n")),
+        "cr-only": b"word3\n" + gbk(numbered(1, 10, "\r")),
+        "utf8-bom": b"word2\n\xef\xbb\xbf" + numbered(1, 10).encode("utf-8"),
+        "chinese-word": "猫\n".encode("gb18030") + gbk("猫\r\ncat\r\n狗\r\ndog\r\n"),
+        "spaces": b" word1 \n" + gbk(" word1 \r\n释义\r\nword1\r\n释义\r\n"),
+        "invalid-gbk": b"\x81\n" + b"\x81\r\nbad\r\nword\r\n\xff\r\n",
+        "empty": b"word\n",
+    }
+    for name, data in seeds.items():
+        write("fuzz_delete", name, data)
+
+
+if __name__ == "__main__":
+    settings_seeds()
+    library_seeds()
+    delete_seeds()
