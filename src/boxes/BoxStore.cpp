@@ -35,20 +35,6 @@ bool isAscii(QByteArrayView bytes)
     return true;
 }
 
-// Reads a whole file; false when it is not a plain file or cannot be read.
-// Only plain files are opened: a named pipe would wait for a writer for ever,
-// and a device such as /dev/zero would never end.
-bool readWholeFile(const QString &path, QByteArray &bytes)
-{
-    if (!QFileInfo(path).isFile())
-        return false;
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return false;
-    bytes = file.readAll();
-    return file.error() == QFileDevice::NoError;
-}
-
 std::filesystem::path nativePath(const QString &path)
 {
 #ifdef Q_OS_WIN
@@ -347,7 +333,7 @@ void IniBoxSum(const QString &dataDir, BoxCounts &counts)
             continue;
         }
         QByteArray bytes;
-        if (!readWholeFile(path, bytes))
+        if (!readWordFileBytes(path, bytes))
             continue;
         counts[size_t(box)] = countText(double(countLines(bytes)) / 2);
     }
@@ -357,7 +343,7 @@ bool modify_box_data(const QString &dataDir, int box, const WordEntry &entry)
 {
     const QString path = boxPath(dataDir, box);
     QByteArray existing;
-    if (QFileInfo::exists(path) && !readWholeFile(path, existing))
+    if (QFileInfo::exists(path) && !readWordFileBytes(path, existing))
         return false;
 
     const TextCodec::Encoding encoding = TextCodec::detect(existing);
@@ -416,7 +402,7 @@ DeleteOutcome removeWord(const QString &dataDir, const QString &libraryFile, con
 {
     const QString libraryPath = dataDir + u'/' + libraryFile;
     QByteArray bytes;
-    if (libraryFile.isEmpty() || !readWholeFile(libraryPath, bytes))
+    if (libraryFile.isEmpty() || !readWordFileBytes(libraryPath, bytes))
         return DeleteOutcome::ReadFailed;
 
     // The new library is written whole before it takes the old one's place;

@@ -34,20 +34,6 @@ QString groupNumberProblem(const QString &groupText)
     return {};
 }
 
-bool readWholeFile(const QString &path, QByteArray &bytes)
-{
-    // Only a regular file (or a link to one) is read. A named pipe would
-    // keep us waiting for a writer for ever, and a device such as /dev/zero
-    // never ends: reading it whole would exhaust the memory.
-    if (!QFileInfo(path).isFile())
-        return false;
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return false;
-    bytes = file.readAll();
-    return file.error() == QFileDevice::NoError;
-}
-
 } // namespace
 
 qint16 ReadWords(const QString &groupText, const QString &libraryName, WordTable &words, qint16 &wordCount,
@@ -90,7 +76,7 @@ qint16 ReadWords(const QString &groupText, const QString &libraryName, WordTable
     // Read before resetting, so that a file we cannot read leaves the window
     // showing what it showed.
     QByteArray bytes;
-    if (!readWholeFile(path, bytes)) {
+    if (!readWordFileBytes(path, bytes)) {
         dialogs.message(QStringLiteral("无法读取词库文件！") + libraryName);
         return 0;
     }

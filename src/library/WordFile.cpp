@@ -1,5 +1,8 @@
 #include "library/WordFile.h"
 
+#include <QFile>
+#include <QFileInfo>
+
 #include <QtAlgorithms>
 #include <QtEndian>
 
@@ -209,4 +212,15 @@ qsizetype countLines(QByteArrayView bytes)
             i += 1;
     }
     return lines;
+}
+
+bool readWordFileBytes(const QString &path, QByteArray &bytes)
+{
+    if (!QFileInfo(path).isFile())
+        return false;
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return false;
+    bytes = file.readAll();
+    return file.error() == QFileDevice::NoError;
 }

@@ -70,6 +70,11 @@ private:
     TextCodec::Encoding m_encoding;
 };
 
+// Reads a whole word library or box file. Only a regular file (or a link to
+// one) is read: a named pipe would keep us waiting for a writer for ever, and
+// a device such as /dev/zero never ends. False when it cannot be read.
+bool readWordFileBytes(const QString &path, QByteArray &bytes);
+
 // Counts lines the way WordFileReader splits them (empty lines count, and so
 // does a last line without a line end; a UTF-8 byte-order mark is no line).
 qsizetype countLines(QByteArrayView bytes);
