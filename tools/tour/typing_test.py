@@ -7,7 +7,7 @@ first library with two deliberate mistakes, answers the re-test, answers
 Yes to the end-of-group question and checks that group 2 is loaded. Saves a
 screenshot of the test window in the middle of the test.
 
-    tools/tour/typing_test.py [--kit PATH_TO_GUI_KIT] [--shot docs/images/test-window.png]
+    tools/tour/typing_test.py [--kit PATH_TO_GUI_KIT] [--shot build/typing-test.png]
 """
 import argparse
 import os
@@ -20,7 +20,7 @@ ROOT = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__)
 def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("--kit", default=os.environ.get("GUIKIT_DIR", os.path.join(ROOT, "..", "shared", "gui-kit")))
-    parser.add_argument("--shot", default=os.path.join(ROOT, "docs", "images", "test-window.png"))
+    parser.add_argument("--shot", default=os.path.join(ROOT, "build", "typing-test.png"))
     args = parser.parse_args()
     sys.path.insert(0, os.path.abspath(args.kit))
     import atspi_kit as kit
