@@ -36,6 +36,10 @@ def main():
         win = kit.wait_window("Kelvaro--Lexivane v1.0", timeout=5, app=app)
 
         words = read_group(os.path.join(build, "data", "basic.txt"), 1)
+        # The program remembers the last group; this tour takes group 1 of
+        # the first library.
+        kit.set_text(kit.find(win, role="text", index=0), "1")
+        kit.select_item(kit.find(win, role="combo box"), "基础词汇")
         kit.click(kit.find(win, role="push button", name="单词初记", regex=True))
         answer = kit.find(win, role="text", index=1)
         mistakes = {3, 10}
