@@ -230,13 +230,42 @@ private:
 // (word, CR LF, meaning, CR LF, nothing between them), so runs of such
 // records are written in one piece. Only a deleted record, empty lines or
 // other line ends break a run.
+// A UTF-8 library without a byte-order mark is told from GBK by its
+// characters of three or more bytes. True when the records that stay still
+// hold one (or hold no non-ASCII text at all, which reads the same either
+// way); false when every such character leaves with the deleted word.
+bool keptRecordsStillReadAsUtf8(QByteArrayView bytes, const WordMatcher &matcher)
+{
+    LineSplitter lines(bytes, 0);
+    bool nonAscii = false;
+    QByteArrayView wordLine;
+    QByteArrayView meaningLine;
+    while (lines.nextNonEmptyLine(wordLine)) {
+        if (!lines.nextNonEmptyLine(meaningLine))
+            break;
+        if (matcher.matches(wordLine))
+            continue;
+        for (const QByteArrayView line : {wordLine, meaningLine}) {
+            for (const char c : line) {
+                if (uchar(c) >= 0xE0)
+                    return true;
+                nonAscii = nonAscii || uchar(c) >= 0x80;
+            }
+        }
+    }
+    return !nonAscii;
+}
+
 bool writeLibraryWithout(QByteArrayView bytes, const QString &word, QFile &out)
 {
     const TextCodec::Encoding encoding = TextCodec::detect(bytes);
     const WordMatcher matcher(word, encoding);
     LineSplitter lines(bytes, TextCodec::bomLength(encoding));
     PieceWriter writer(out);
-    const QByteArray bom = TextCodec::bom(encoding);
+    // Keep a UTF-8 library UTF-8: when what stays would pass for GBK, the
+    // new copy starts with a byte-order mark.
+    const bool needsBom = encoding == TextCodec::Encoding::Utf8 && !keptRecordsStillReadAsUtf8(bytes, matcher);
+    const QByteArray bom = TextCodec::bom(needsBom ? TextCodec::Encoding::Utf8Bom : encoding);
     writer.put(bom.constData(), bom.size());
 
     const char *const fileEnd = bytes.data() + bytes.size();

@@ -269,6 +269,14 @@ private slots:
         QTest::newRow("UTF-8 with BOM stays so")
             << kBom + QStringLiteral("书\r\nbook\n猫\r\ncat\r\n书\r\nbooks").toUtf8() << QStringLiteral("书")
             << kBom + QStringLiteral("猫\r\ncat\r\n").toUtf8();
+        // What stays of a UTF-8 library must still read as UTF-8: "café" alone
+        // would pass for GBK, so the rewrite marks the file.
+        QTest::newRow("UTF-8 whose Chinese leaves gets a BOM")
+            << QStringLiteral("天\r\nsky\r\ncafé\r\ncoffee\r\n").toUtf8() << QStringLiteral("天")
+            << kBom + QStringLiteral("café\r\ncoffee\r\n").toUtf8();
+        QTest::newRow("UTF-8 that stays recognisable is left unmarked")
+            << QStringLiteral("天\r\nsky\r\ncafé\r\n咖啡\r\n").toUtf8() << QStringLiteral("天")
+            << QStringLiteral("café\r\n咖啡\r\n").toUtf8();
         // A broken character at the end of a line is part of the line: the
         // word "abc" is not the same as "abc" and a lone GBK lead byte.
         QTest::newRow("broken character")
