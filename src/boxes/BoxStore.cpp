@@ -12,6 +12,11 @@
 #include <filesystem>
 #include <system_error>
 
+#ifdef Q_OS_UNIX
+#include <fcntl.h>
+#include <unistd.h>
+#endif
+
 #ifdef __SSE2__
 #include <emmintrin.h>
 #endif
@@ -267,6 +272,21 @@ bool writeLibraryWithout(QByteArrayView bytes, const QString &word, QFile &out)
     const bool needsBom = encoding == TextCodec::Encoding::Utf8 && !keptRecordsStillReadAsUtf8(bytes, matcher);
     const QByteArray bom = TextCodec::bom(needsBom ? TextCodec::Encoding::Utf8Bom : encoding);
     writer.put(bom.constData(), bom.size());
+    // Readers take EF BB BF at the very start of a file for a byte-order
+    // mark, not for text. A record further down may begin with those bytes
+    // (U+FEFF in UTF-8, or GBK text that happens to start so); once the
+    // records before it are gone it would come first and lose them, and a
+    // GBK library would even be read as UTF-8. An empty line in front keeps
+    // it a line like any other. With a BOM of our own written first, the
+    // reader already steps over exactly that one.
+    bool firstKept = bom.isEmpty();
+    const auto beforeKeptRecord = [&](QByteArrayView wordLine) {
+        if (!firstKept)
+            return;
+        firstKept = false;
+        if (wordLine.startsWith(QByteArrayView("\xEF\xBB\xBF", 3)))
+            writer.put(kLineEnd.constData(), kLineEnd.size());
+    };
 
     const char *const fileEnd = bytes.data() + bytes.size();
     const auto crLfAt = [fileEnd](const char *at) { return fileEnd - at >= 2 && at[0] == '\r' && at[1] == '\n'; };
@@ -289,6 +309,7 @@ bool writeLibraryWithout(QByteArrayView bytes, const QString &word, QFile &out)
             flushRun();
             continue;
         }
+        beforeKeptRecord(wordLine);
         const char *wordEnd = wordLine.data() + wordLine.size();
         const char *meaningEnd = meaningLine.data() + meaningLine.size();
         if (crLfAt(wordEnd) && meaningLine.data() == wordEnd + 2 && crLfAt(meaningEnd)) {
@@ -325,7 +346,35 @@ bool createFresh(QFile &file)
     return file.open(QIODevice::WriteOnly | QIODevice::NewOnly);
 }
 
+// Syncs the entries of folder `dir` (a new or renamed name in it) to the
+// disk. False when the folder cannot be opened or the sync fails.
+bool syncFolder(const QString &dir, SyncFile sync)
+{
+#ifdef Q_OS_UNIX
+    const int descriptor = ::open(QFile::encodeName(dir).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (descriptor < 0)
+        return false;
+    const bool synced = sync(descriptor);
+    ::close(descriptor);
+    return synced;
+#else
+    Q_UNUSED(dir);
+    Q_UNUSED(sync);
+    return true;
+#endif
+}
+
 } // namespace
+
+bool syncFile(int descriptor)
+{
+#ifdef Q_OS_UNIX
+    return ::fsync(descriptor) == 0;
+#else
+    Q_UNUSED(descriptor);
+    return true;
+#endif
+}
 
 bool isPresent(const WordEntry &entry)
 {
@@ -368,11 +417,12 @@ void IniBoxSum(const QString &dataDir, BoxCounts &counts)
     }
 }
 
-bool modify_box_data(const QString &dataDir, int box, const WordEntry &entry)
+bool modify_box_data(const QString &dataDir, int box, const WordEntry &entry, SyncFile sync)
 {
     const QString path = boxPath(dataDir, box);
     QByteArray existing;
-    if (QFileInfo::exists(path) && !readWordFileBytes(path, existing))
+    const bool existed = QFileInfo::exists(path);
+    if (existed && !readWordFileBytes(path, existing))
         return false;
 
     const TextCodec::Encoding encoding = TextCodec::detect(existing);
@@ -390,8 +440,14 @@ bool modify_box_data(const QString &dataDir, int box, const WordEntry &entry)
     QFile file(path);
     if (!file.open(QIODevice::WriteOnly | QIODevice::Append | QIODevice::Unbuffered))
         return false;
-    if (file.write(added) == added.size() && file.flush())
+    // Synced before we say it is done: the word is then in the box even if
+    // the power goes a moment later. A box file that was only now created
+    // needs its name synced as well.
+    if (file.write(added) == added.size() && file.flush() && sync(file.handle())) {
+        if (!existed)
+            syncFolder(dataDir, sync);
         return true;
+    }
     // Take back a half-written record, so the box does not end in the middle
     // of one.
     file.resize(existing.size());
@@ -399,14 +455,14 @@ bool modify_box_data(const QString &dataDir, int box, const WordEntry &entry)
 }
 
 AddOutcome addWord(const QString &dataDir, int box, int row, int scrollValue, const WordTable &words,
-                   QString &countCaption, UserDialogs &dialogs)
+                   QString &countCaption, UserDialogs &dialogs, SyncFile sync)
 {
     const int index = entryIndex(scrollValue, row);
     if (index < 0 || index >= int(words.size()) || !isPresent(words[size_t(index)])) {
         dialogs.message(messageFor(AddOutcome::NothingToAdd));
         return AddOutcome::NothingToAdd;
     }
-    if (!modify_box_data(dataDir, box, words[size_t(index)])) {
+    if (!modify_box_data(dataDir, box, words[size_t(index)], sync)) {
         dialogs.message(messageFor(AddOutcome::WriteFailed));
         return AddOutcome::WriteFailed;
     }
@@ -427,7 +483,7 @@ QString tempPath(const QString &dataDir)
 }
 
 DeleteOutcome removeWord(const QString &dataDir, const QString &libraryFile, const QString &word,
-                         ReplaceFile replace)
+                         ReplaceFile replace, SyncFile sync)
 {
     const QString libraryPath = dataDir + u'/' + libraryFile;
     QByteArray bytes;
@@ -439,35 +495,43 @@ DeleteOutcome removeWord(const QString &dataDir, const QString &libraryFile, con
     QFile temp(tempPath(dataDir));
     if (!createFresh(temp))
         return DeleteOutcome::WriteFailed;
-    // Our buffers are flushed, but we do not wait for the disk: the usual
-    // Linux file systems (ext4, XFS, btrfs) write out a file that is renamed
-    // over another before the rename itself counts, which is what keeps
-    // either the old or the new library after a crash.
-    const bool written = writeLibraryWithout(bytes, word, temp) && temp.flush();
+    bool written = writeLibraryWithout(bytes, word, temp) && temp.flush();
+    // The new copy takes the library's place, so it takes its permissions
+    // (before the sync, which then covers them too).
+    temp.setPermissions(QFile::permissions(libraryPath));
+    // The new copy must be on the disk before it takes the library's name.
+    // Without the sync a crash soon after the rename can leave the name
+    // pointing at a file whose data never reached the disk, that is an
+    // empty library: only ext4 in its default mode writes such a file out
+    // first on its own; XFS, f2fs and ext4 with noauto_da_alloc do not.
+    written = written && sync(temp.handle());
     temp.close();
     if (!written || temp.error() != QFileDevice::NoError) {
         temp.remove();
         return DeleteOutcome::WriteFailed;
     }
-    // The new copy takes the library's place, so it takes its permissions.
-    temp.setPermissions(QFile::permissions(libraryPath));
 
     if (!replace(temp.fileName(), libraryPath)) {
         QFile::remove(temp.fileName());
         return DeleteOutcome::ReplaceFailed;
     }
+    // The rename is an entry of the folder; until the folder is synced a
+    // crash may still bring back the old library (never an empty one). The
+    // word is gone either way once this returns, so a failure here is not
+    // reported as a failed deletion.
+    syncFolder(dataDir, sync);
     return DeleteOutcome::Deleted;
 }
 
 DeleteOutcome DeleteWord(const QString &dataDir, const QString &libraryFile, int row, int scrollValue,
-                         const WordTable &words, UserDialogs &dialogs, ReplaceFile replace)
+                         const WordTable &words, UserDialogs &dialogs, ReplaceFile replace, SyncFile sync)
 {
     const int index = entryIndex(scrollValue, row);
     if (index < 0 || index >= int(words.size()) || !isPresent(words[size_t(index)])) {
         dialogs.message(messageFor(DeleteOutcome::NothingToDelete));
         return DeleteOutcome::NothingToDelete;
     }
-    const DeleteOutcome outcome = removeWord(dataDir, libraryFile, words[size_t(index)].Word, replace);
+    const DeleteOutcome outcome = removeWord(dataDir, libraryFile, words[size_t(index)].Word, replace, sync);
     if (outcome != DeleteOutcome::Deleted)
         dialogs.message(messageFor(outcome));
     return outcome;

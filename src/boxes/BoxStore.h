@@ -49,11 +49,19 @@ QString boxPath(const QString &dataDir, int box);
 // cannot be read or created keeps its caption as well.
 void IniBoxSum(const QString &dataDir, BoxCounts &counts);
 
+// Puts what has been written to an open file (or a folder's entries, for an
+// open folder) on the disk before returning: fsync. False when the disk
+// refuses it. Tests hand in one that fails.
+using SyncFile = bool (*)(int descriptor);
+bool syncFile(int descriptor);
+
 // Appends `entry` (word line, then meaning line) to box `box`, creating the
 // file when it is missing. The file keeps its own encoding; a new file is
 // GBK. A last line without a line end is ended first, so the word is never
-// glued onto it. False when the file could not be written.
-bool modify_box_data(const QString &dataDir, int box, const WordEntry &entry);
+// glued onto it. The record is on the disk when this returns true; false
+// when the file could not be written or synced, and then the half-written
+// record is taken back.
+bool modify_box_data(const QString &dataDir, int box, const WordEntry &entry, SyncFile sync = &syncFile);
 
 enum class AddOutcome {
     Added,
@@ -65,7 +73,7 @@ enum class AddOutcome {
 // word, the append, and one more on the box's count caption. Says what went
 // wrong through `dialogs`.
 AddOutcome addWord(const QString &dataDir, int box, int row, int scrollValue, const WordTable &words,
-                   QString &countCaption, UserDialogs &dialogs);
+                   QString &countCaption, UserDialogs &dialogs, SyncFile sync = &syncFile);
 
 enum class DeleteOutcome {
     Deleted,
@@ -86,20 +94,26 @@ QString tempPath(const QString &dataDir);
 // Rewrites library `libraryFile` (a name inside `dataDir`) without the
 // records whose word line is exactly `word`. Empty lines and an unfinished
 // last record go as well; every other record keeps its order, its bytes and
-// the file's encoding, and lines end in CR LF.
+// the file's encoding, and lines end in CR LF. (A file that would otherwise
+// start with the bytes of a byte-order mark that are really part of a word
+// starts with an empty line, so the word reads as it did.)
 //
-// The new library is written whole to the temporary file and then moved over
-// the old one. When any step fails the library stays as it was and the
-// temporary file is removed.
+// The new library is written whole to the temporary file, synced to the
+// disk, and then moved over the old one; then the folder is synced, so the
+// rename itself is on the disk too. When any step before the rename fails
+// the library stays as it was and the temporary file is removed. (A failed
+// sync of the folder comes after the library has been replaced and does not
+// undo that: whichever name survives a crash holds a whole library.)
 DeleteOutcome removeWord(const QString &dataDir, const QString &libraryFile, const QString &word,
-                         ReplaceFile replace = &replaceFile);
+                         ReplaceFile replace = &replaceFile, SyncFile sync = &syncFile);
 
 // The whole of dropping the word of `row` on the delete target, up to the
 // reload: the check for a word and the rewrite of `libraryFile`, with a
 // message for anything that went wrong. The caller reloads the group after
 // `Deleted`.
 DeleteOutcome DeleteWord(const QString &dataDir, const QString &libraryFile, int row, int scrollValue,
-                         const WordTable &words, UserDialogs &dialogs, ReplaceFile replace = &replaceFile);
+                         const WordTable &words, UserDialogs &dialogs, ReplaceFile replace = &replaceFile,
+                         SyncFile sync = &syncFile);
 
 // The messages of failed changes.
 QString messageFor(AddOutcome outcome);

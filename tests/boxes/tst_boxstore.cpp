@@ -2,6 +2,7 @@
 #include "TestFiles.h"
 
 #include "boxes/BoxStore.h"
+#include "library/WordFile.h"
 
 #include <QDir>
 #include <QFile>
@@ -282,6 +283,64 @@ private slots:
         QTest::newRow("broken character")
             << QByteArray("abc\x81\r\nX\r\nabc\r\nY\r\n\xB0\xA1\r\nZ\r\n") << QStringLiteral("abc")
             << QByteArray("abc\x81\r\nX\r\n\xB0\xA1\r\nZ\r\n");
+        // A word that starts with the bytes of a byte-order mark must not be
+        // taken for one when the records before it go: an empty line goes
+        // first.
+        QTest::newRow("UTF-8 word starting with U+FEFF comes first")
+            << QStringLiteral("dog\r\n狗\r\n\uFEFFcat\r\n猫\r\n").toUtf8() << QStringLiteral("dog")
+            << "\r\n" + QStringLiteral("\uFEFFcat\r\n猫\r\n").toUtf8();
+        QTest::newRow("GBK word starting with EF BB BF comes first")
+            << QByteArray("dog\r\n\xB9\xB7\r\n\xEF\xBB\xBF\xC0\xB4\r\nX\r\n") << QStringLiteral("dog")
+            << QByteArray("\r\n\xEF\xBB\xBF\xC0\xB4\r\nX\r\n");
+        QTest::newRow("after our own BOM no empty line is needed")
+            << kBom + QStringLiteral("dog\r\n狗\r\n\uFEFFcat\r\n猫\r\n").toUtf8() << QStringLiteral("dog")
+            << kBom + QStringLiteral("\uFEFFcat\r\n猫\r\n").toUtf8();
+    }
+
+    void remainingRecordsReadAsBefore_data()
+    {
+        QTest::addColumn<QByteArray>("before");
+        QTest::addColumn<QString>("word");
+        // The input the deletion fuzzer stopped on: its only three-byte
+        // character is a U+FEFF line that is a word without a meaning, so
+        // it goes, and what stays would pass for GBK.
+        QTest::newRow("U+FEFF in an unfinished last record")
+            << QByteArray("\xC3\xA8\r\ncat\r\xEF\xBB\xBF\r\n") << QString::fromUtf8("\xC3\x14");
+        QTest::newRow("UTF-8 word starting with U+FEFF comes first")
+            << QStringLiteral("dog\r\n狗\r\n\uFEFFcat\r\n猫\r\n\r\n").toUtf8() << QStringLiteral("dog");
+        QTest::newRow("GBK word starting with EF BB BF comes first")
+            << QByteArray("dog\r\n\xB9\xB7\r\n\xEF\xBB\xBF\xC0\xB4\r\n\xB9\xB7\r\n") << QStringLiteral("dog");
+        QTest::newRow("lone CR after a record, then U+FEFF")
+            << QStringLiteral("书\r\nbook\r\uFEFF\r猫\r\ncat\r\n").toUtf8() << QStringLiteral("书");
+        QTest::newRow("broken UTF-8 lead byte keeps it GBK")
+            << QByteArray("dog\r\nD\r\n\xEF\xBB\xBFx\r\nB\r\n\xC3\r\nA\r\n") << QStringLiteral("dog");
+    }
+
+    void remainingRecordsReadAsBefore()
+    {
+        // Whatever the bytes, the records that stay read back with the same
+        // texts as before, through the same reader the windows use.
+        QFETCH(QByteArray, before);
+        QFETCH(QString, word);
+        const auto recordsOf = [](const QByteArray &bytes, const QString &without) {
+            QList<QPair<QString, QString>> records;
+            WordFileReader reader(bytes);
+            QString w;
+            QString m;
+            while (reader.readRecord(w, m)) {
+                if (!m.isEmpty() && w != without)
+                    records.append({w, m});
+            }
+            return records;
+        };
+        const QList<QPair<QString, QString>> expected = recordsOf(before, word);
+        QVERIFY(!expected.isEmpty());
+        DataFolder data;
+        const QString library = data.file(QStringLiteral("lib.txt"));
+        QVERIFY(writeBytes(library, before));
+
+        QCOMPARE(BoxStore::removeWord(data.path(), QStringLiteral("lib.txt"), word), BoxStore::DeleteOutcome::Deleted);
+        QCOMPARE(recordsOf(readBytes(library), QString()), expected);
     }
 
     void rewriteTidiesTheFile()

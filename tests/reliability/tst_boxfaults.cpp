@@ -17,9 +17,11 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <cerrno>
 #include <csignal>
 #include <memory>
 
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -74,6 +76,32 @@ private:
     PrivateMounts::Mount m_mount;
 };
 
+// A sync seam that notes what was synced (a file or a folder) and what the
+// file `watched` held at that moment, then really syncs.
+struct SyncCall
+{
+    bool folder;
+    QByteArray watchedThen;
+};
+QList<SyncCall> syncCalls;
+QString watched;
+
+bool recordingSync(int descriptor)
+{
+    struct stat status = {};
+    if (::fstat(descriptor, &status) != 0)
+        return false;
+    syncCalls.append({S_ISDIR(status.st_mode), readBytes(watched)});
+    return ::fsync(descriptor) == 0;
+}
+
+// The disk refuses to sync (EIO), as it does when it has failed.
+bool failingSync(int)
+{
+    errno = EIO;
+    return false;
+}
+
 } // namespace
 
 class TestBoxFaults : public QObject
@@ -88,6 +116,12 @@ private slots:
     void fullDiskDuringAppend();
     void shortChineseSurvivesTheBoxes();
     void killedDeletionNeverLeavesAPartialLibrary();
+    void deletionSyncsTheCopyThenTheFolder();
+    void failedSyncKeepsTheLibrary();
+    void appendIsSynced_data();
+    void appendIsSynced();
+    void failedSyncTakesBackTheAppend_data();
+    void failedSyncTakesBackTheAppend();
 };
 
 void TestBoxFaults::fullDiskDuringDeletion()
@@ -277,6 +311,100 @@ void TestBoxFaults::killedDeletionNeverLeavesAPartialLibrary()
     QCOMPARE(BoxStore::removeWord(dir.path(), QStringLiteral("lib.txt"), QStringLiteral("word1")),
              BoxStore::DeleteOutcome::Deleted);
     QCOMPARE(entries(dir.path()), QStringList{QStringLiteral("lib.txt")});
+}
+
+void TestBoxFaults::deletionSyncsTheCopyThenTheFolder()
+{
+    // The new copy is on the disk before it takes the library's name (the
+    // library still holds the old text then), and the folder is synced once
+    // the name points at the new copy.
+    QTemporaryDir dir;
+    watched = dir.filePath(QStringLiteral("lib.txt"));
+    const QByteArray library = numberedLibrary(3);
+    QVERIFY(writeBytes(watched, library));
+    syncCalls.clear();
+
+    QCOMPARE(BoxStore::removeWord(dir.path(), QStringLiteral("lib.txt"), QStringLiteral("word2"),
+                                  &BoxStore::replaceFile, &recordingSync),
+             BoxStore::DeleteOutcome::Deleted);
+
+    const QByteArray after = gbk(QStringLiteral("word1\r\n释义1\r\nword3\r\n释义3\r\n"));
+    QCOMPARE(readBytes(watched), after);
+    QCOMPARE(syncCalls.size(), 2);
+    QVERIFY(!syncCalls[0].folder);
+    QCOMPARE(syncCalls[0].watchedThen, library);
+    QVERIFY(syncCalls[1].folder);
+    QCOMPARE(syncCalls[1].watchedThen, after);
+}
+
+void TestBoxFaults::failedSyncKeepsTheLibrary()
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("lib.txt"));
+    const QByteArray library = numberedLibrary(500);
+    QVERIFY(writeBytes(path, library));
+    RecordingDialogs dialogs;
+    const WordTable words = tableWith(QStringLiteral("word7"), QStringLiteral("释义7"));
+
+    QCOMPARE(BoxStore::DeleteWord(dir.path(), QStringLiteral("lib.txt"), 0, 7, words, dialogs, &BoxStore::replaceFile,
+                                  &failingSync),
+             BoxStore::DeleteOutcome::WriteFailed);
+    QCOMPARE(dialogs.messages, QStringList{QStringLiteral("无法写入临时文件，删除失败，词库文件没有改动！")});
+    QVERIFY(readBytes(path) == library);
+    QCOMPARE(entries(dir.path()), QStringList{QStringLiteral("lib.txt")});
+}
+
+void TestBoxFaults::appendIsSynced_data()
+{
+    QTest::addColumn<bool>("boxExists");
+    QTest::newRow("box file there") << true;
+    QTest::newRow("box file created") << false; // its name is synced as well
+}
+
+void TestBoxFaults::appendIsSynced()
+{
+    QFETCH(bool, boxExists);
+    QTemporaryDir dir;
+    watched = BoxStore::boxPath(dir.path(), 3);
+    const QByteArray before("old\r\nOLD\r\n");
+    if (boxExists)
+        QVERIFY(writeBytes(watched, before));
+    syncCalls.clear();
+
+    QVERIFY(BoxStore::modify_box_data(dir.path(), 3, WordEntry{QStringLiteral("梨"), QStringLiteral("pear"), 0},
+                                      &recordingSync));
+
+    const QByteArray after = (boxExists ? before : QByteArray()) + gbk(QStringLiteral("pear\r\n梨\r\n"));
+    QCOMPARE(readBytes(watched), after);
+    QCOMPARE(syncCalls.size(), boxExists ? 1 : 2);
+    QVERIFY(!syncCalls[0].folder);
+    QCOMPARE(syncCalls[0].watchedThen, after);
+    if (!boxExists)
+        QVERIFY(syncCalls[1].folder);
+}
+
+void TestBoxFaults::failedSyncTakesBackTheAppend_data()
+{
+    QTest::addColumn<QByteArray>("box");
+    QTest::newRow("ends with a line end") << QByteArray("a\r\nA\r\n");
+    QTest::newRow("ends in the middle of a line") << QByteArray("a\r\nA");
+}
+
+void TestBoxFaults::failedSyncTakesBackTheAppend()
+{
+    QFETCH(QByteArray, box);
+    QTemporaryDir dir;
+    const QString path = BoxStore::boxPath(dir.path(), 0);
+    QVERIFY(writeBytes(path, box));
+    RecordingDialogs dialogs;
+    QString caption = QStringLiteral("1");
+
+    QCOMPARE(BoxStore::addWord(dir.path(), 0, 0, 7, tableWith(QStringLiteral("pear"), QStringLiteral("梨")), caption,
+                               dialogs, &failingSync),
+             BoxStore::AddOutcome::WriteFailed);
+    QCOMPARE(dialogs.messages, QStringList{QStringLiteral("无法写入月光宝盒文件，单词没有添加！")});
+    QCOMPARE(caption, QStringLiteral("1"));
+    QCOMPARE(readBytes(path), box);
 }
 
 QTEST_GUILESS_MAIN(TestBoxFaults)
