@@ -81,13 +81,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     const QByteArray bom("\xEF\xBB\xBF", 3);
     FUZZ_CHECK(rewritten.endsWith(keptBytes), "exactly the complete records of other words remain, unchanged and in order");
     const QByteArray lead = rewritten.first(rewritten.size() - keptBytes.size());
-    if (encoding == TextCodec::Encoding::Utf8Bom)
+    if (encoding == TextCodec::Encoding::Utf8Bom) {
         FUZZ_CHECK(lead == bom, "a byte-order mark stays");
-    else
+    } else {
         FUZZ_CHECK(lead.isEmpty() || lead == "\r\n" || (lead == bom && encoding == TextCodec::Encoding::Utf8),
                    "at most an empty first line, or a byte-order mark for UTF-8");
-    if (TextCodec::detect(keptBytes) == encoding)
-        FUZZ_CHECK(lead.isEmpty(), "nothing is added where the records read right without it");
+        if (TextCodec::detect(keptBytes) == encoding)
+            FUZZ_CHECK(lead.isEmpty(), "nothing is added where the records read right without it");
+    }
 
     // Read back, the remaining records say what they said before. The one
     // exception cannot be helped: GBK bytes that, once the others are gone,
