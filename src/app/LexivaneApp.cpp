@@ -6,6 +6,7 @@
 #include "browse/Form3.h"
 #include "browse/Form4.h"
 #include "browse/Form5.h"
+#include "settings/ProfileFile.h"
 
 #include <QCoreApplication>
 
@@ -25,6 +26,9 @@ LexivaneApp::LexivaneApp(const QString &programDir, UserDialogs *dialogs)
     // The folder path and the file name are joined as they are: a folder at
     // the root gives a doubled separator, which the file system accepts.
     m_iniFile.SpecifyIni(m_programDir + QStringLiteral("/lexvan.ini"));
+    // A settings write killed half-way can leave its temporary copy beside
+    // the file; one that a later write has overtaken is of no use.
+    Profile::removeLeftoverCopies(m_iniFile.IniPath());
 }
 
 LexivaneApp::~LexivaneApp()

@@ -3,6 +3,8 @@
 #include "settings/TextCodec.h"
 
 #include <QFile>
+#include <QDateTime>
+#include <QDir>
 #include <QFileInfo>
 #include <QSaveFile>
 
@@ -462,6 +464,58 @@ long readInt(const QString &path, const QString &section, const QString &key, lo
     if (negative)
         return number;
     return number == LONG_MIN ? LONG_MAX : -number;
+}
+
+namespace {
+
+// Whether `suffix` is what Qt puts after the dot of a temporary copy: six
+// letters drawn at random from A-Z and a-z. A person who names a copy uses a
+// word instead: all in lower case ("backup", "before"), all in capitals, or
+// capitalised ("Backup"). Such a name is left alone even though Qt may draw
+// it (about one leftover in twenty stays, which costs a few bytes); a user's
+// file must never go.
+bool isRandomSuffix(QStringView suffix)
+{
+    if (suffix.size() != 6)
+        return false;
+    int upper = 0;
+    bool restLower = true;
+    for (qsizetype i = 0; i < suffix.size(); ++i) {
+        const char16_t c = suffix[i].unicode();
+        const bool isUpper = c >= u'A' && c <= u'Z';
+        if (!isUpper && !(c >= u'a' && c <= u'z'))
+            return false;
+        upper += isUpper ? 1 : 0;
+        if (i > 0 && isUpper)
+            restLower = false;
+    }
+    const bool word = upper == 0 || upper == 6 || (restLower && upper == 1);
+    return !word;
+}
+
+} // namespace
+
+int removeLeftoverCopies(const QString &path)
+{
+    const QFileInfo settings(path);
+    if (!settings.isFile())
+        return 0;
+    const QDateTime settingsTime = settings.lastModified();
+    const QString prefix = settings.fileName() + u'.';
+    const QDir folder = settings.absoluteDir();
+    int removed = 0;
+    const QStringList names = folder.entryList({prefix + QStringLiteral("*")},
+                                               QDir::Files | QDir::Hidden | QDir::System | QDir::NoSymLinks);
+    for (const QString &name : names) {
+        if (!name.startsWith(prefix) || !isRandomSuffix(QStringView(name).sliced(prefix.size())))
+            continue;
+        const QFileInfo copy(folder.filePath(name));
+        if (copy.isSymLink() || !copy.isFile() || copy.lastModified() >= settingsTime)
+            continue;
+        if (QFile::remove(copy.filePath()))
+            ++removed;
+    }
+    return removed;
 }
 
 bool writeString(const QString &path, const QString &section, const QString &key, const QString &value)

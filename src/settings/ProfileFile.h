@@ -49,4 +49,11 @@ long readInt(const QString &path, const QString &section, const QString &key, lo
 // file cannot be read or replaced.
 bool writeString(const QString &path, const QString &section, const QString &key, const QString &value);
 
+// Removes what a write of `path` that was killed half-way may have left
+// beside it: the temporary copy, named like "lexvan.ini.aZbQrT" (the file
+// name, a dot and six random letters, as Qt names it), and only one that is
+// a plain file older than `path` itself, so a write still going on is never
+// touched. Nothing else is removed. Returns how many were removed.
+int removeLeftoverCopies(const QString &path);
+
 } // namespace Profile

@@ -9,7 +9,9 @@
 
 #include "settings/CIniFile.h"
 #include "settings/LibraryRegistry.h"
+#include "settings/ProfileFile.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFileInfo>
@@ -20,6 +22,7 @@
 #include <csignal>
 #include <memory>
 
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -61,6 +64,8 @@ QStringList entries(const QString &folder)
 }
 
 // A settings file with registered libraries and every window's section.
+enum LeftoverKind { File, Link, Folder };
+
 QByteArray userSettings()
 {
     return gbk(QStringLiteral("[LibName]\r\nLib0=四级\r\nLib1=水果\r\n[LibraryFileName]\r\n四级=cet4.txt\r\n"
@@ -99,6 +104,8 @@ private slots:
     void fullDiskKeepsTheOldFile_data();
     void fullDiskKeepsTheOldFile();
     void killedWriterNeverLeavesAPartialFile();
+    void leftoverCopiesAreRemoved_data();
+    void leftoverCopiesAreRemoved();
 
 private:
     std::unique_ptr<QTemporaryDir> m_dir;
@@ -407,6 +414,70 @@ void TestSettingsFaults::killedWriterNeverLeavesAPartialFile()
     for (const QString &name : entries(m_dir->path()))
         QVERIFY2(name == QStringLiteral("lexvan.ini") || name.startsWith(QStringLiteral("lexvan.ini.")),
                  qPrintable(name));
+}
+
+void TestSettingsFaults::leftoverCopiesAreRemoved_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<int>("kind");
+    QTest::addColumn<int>("ageSeconds"); // before the settings file; negative: after it
+    QTest::addColumn<bool>("removed");
+    QTest::newRow("copy older than the settings") << "lexvan.ini.aZbQrT" << int(File) << 3600 << true;
+    QTest::newRow("copy a second older") << "lexvan.ini.GJkccz" << int(File) << 1 << true;
+    QTest::newRow("copy newer: a write may still be going on") << "lexvan.ini.aZbQrT" << int(File) << -3600 << false;
+    QTest::newRow("a user's backup") << "lexvan.ini.backup" << int(File) << 3600 << false;
+    QTest::newRow("a user's copy in capitals") << "lexvan.ini.BEFORE" << int(File) << 3600 << false;
+    QTest::newRow("a user's capitalised copy") << "lexvan.ini.Backup" << int(File) << 3600 << false;
+    QTest::newRow("five letters") << "lexvan.ini.aZbQr" << int(File) << 3600 << false;
+    QTest::newRow("seven letters") << "lexvan.ini.aZbQrTx" << int(File) << 3600 << false;
+    QTest::newRow("a digit") << "lexvan.ini.aZ3QrT" << int(File) << 3600 << false;
+    QTest::newRow("no dot") << "lexvan.iniaZbQrTx" << int(File) << 3600 << false;
+    QTest::newRow("another file's copy") << "library.ini.aZbQrT" << int(File) << 3600 << false;
+    QTest::newRow("a link") << "lexvan.ini.aZbQrT" << int(Link) << 3600 << false;
+    QTest::newRow("a folder") << "lexvan.ini.aZbQrT" << int(Folder) << 3600 << false;
+}
+
+void TestSettingsFaults::leftoverCopiesAreRemoved()
+{
+    QFETCH(QString, name);
+    QFETCH(int, kind);
+    QFETCH(int, ageSeconds);
+    QFETCH(bool, removed);
+    QVERIFY(writeBytes(m_path, userSettings()));
+    const QString leftover = m_dir->filePath(name);
+    QTemporaryDir elsewhere;
+    const QString target = elsewhere.filePath(QStringLiteral("target"));
+    QString stamped = leftover;
+    if (kind == File) {
+        QVERIFY(writeBytes(leftover, "[LibName]\r\nLib0="));
+    } else if (kind == Link) {
+        QVERIFY(writeBytes(target, "precious"));
+        QVERIFY(QFile::link(target, leftover));
+        stamped = target;
+    } else {
+        QVERIFY(QDir().mkdir(leftover));
+        QVERIFY(writeBytes(leftover + QStringLiteral("/inside"), "x"));
+    }
+    const QDateTime settingsTime = QFileInfo(m_path).lastModified();
+    if (kind != Folder) {
+        QFile file(stamped);
+        QVERIFY(file.open(QIODevice::ReadWrite));
+        QVERIFY(file.setFileTime(settingsTime.addSecs(-ageSeconds), QFileDevice::FileModificationTime));
+    } else {
+        // A folder's own time: through the file system call, as QFile opens no folder.
+        struct timespec times[2] = {{0, UTIME_OMIT}, {settingsTime.addSecs(-ageSeconds).toSecsSinceEpoch(), 0}};
+        QCOMPARE(::utimensat(AT_FDCWD, QFile::encodeName(leftover).constData(), times, 0), 0);
+    }
+    QCOMPARE(QFileInfo(leftover).lastModified() < settingsTime, ageSeconds > 0);
+
+    QCOMPARE(Profile::removeLeftoverCopies(m_path), removed ? 1 : 0);
+
+    QCOMPARE(QFileInfo(leftover).exists() || QFileInfo(leftover).isSymLink(), !removed);
+    QCOMPARE(readBytes(m_path), userSettings());
+    if (kind == Link)
+        QCOMPARE(readBytes(target), QByteArray("precious"));
+    if (kind == Folder)
+        QCOMPARE(readBytes(leftover + QStringLiteral("/inside")), QByteArray("x"));
 }
 
 QTEST_GUILESS_MAIN(TestSettingsFaults)
