@@ -279,20 +279,22 @@ RecordStore::Outcome RecordStore::open(const QString &path, int busyTimeoutMs)
         " VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?)"));
     d->upsertWord = d->prepare(QStringLiteral(
         "INSERT INTO words (file, word, library, meaning, grp, answers, wrong, rights, total_ms)"
-        " VALUES (?1, ?2, ?3, ?4, ?5, 1, ?6, 1 - ?6, ?7)"
-        " ON CONFLICT (file, word) DO UPDATE SET library = ?3, meaning = ?4, grp = ?5,"
-        " answers = answers + 1, wrong = wrong + ?6, rights = rights + 1 - ?6, total_ms = total_ms + ?7"));
+        " VALUES (?, ?, ?, ?, ?, 1, ?, ?, ?)"
+        " ON CONFLICT (file, word) DO UPDATE SET library = excluded.library, meaning = excluded.meaning,"
+        " grp = excluded.grp, answers = answers + 1, wrong = wrong + excluded.wrong,"
+        " rights = rights + excluded.rights, total_ms = total_ms + excluded.total_ms"));
     d->upsertDay = d->prepare(QStringLiteral(
-        "INSERT INTO days (day, answers, first_tries, first_right) VALUES (?1, 1, ?2, ?3)"
-        " ON CONFLICT (day) DO UPDATE SET answers = answers + 1, first_tries = first_tries + ?2,"
-        " first_right = first_right + ?3"));
+        "INSERT INTO days (day, answers, first_tries, first_right) VALUES (?, 1, ?, ?)"
+        " ON CONFLICT (day) DO UPDATE SET answers = answers + 1, first_tries = first_tries + excluded.first_tries,"
+        " first_right = first_right + excluded.first_right"));
     d->selectMemory = d->prepare(
         QStringLiteral("SELECT stability, difficulty, last_review FROM memory WHERE file = ? AND word = ?"));
     d->upsertMemory = d->prepare(QStringLiteral(
         "INSERT INTO memory (file, word, library, meaning, stability, difficulty, last_review, due, reviews, lapses)"
-        " VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, 1, ?9)"
-        " ON CONFLICT (file, word) DO UPDATE SET library = ?3, meaning = ?4, stability = ?5, difficulty = ?6,"
-        " last_review = ?7, due = ?8, reviews = reviews + 1, lapses = lapses + ?9"));
+        " VALUES (?, ?, ?, ?, ?, ?, ?, ?, 1, ?)"
+        " ON CONFLICT (file, word) DO UPDATE SET library = excluded.library, meaning = excluded.meaning,"
+        " stability = excluded.stability, difficulty = excluded.difficulty, last_review = excluded.last_review,"
+        " due = excluded.due, reviews = reviews + 1, lapses = lapses + excluded.lapses"));
     d->insertBoxEvent = d->prepare(QStringLiteral(
         "INSERT INTO box_events (at, kind, box, library, file, word, meaning) VALUES (?, ?, ?, ?, ?, ?, ?)"));
     if (!d->insertAnswer || !d->upsertWord || !d->upsertDay || !d->selectMemory || !d->upsertMemory
@@ -366,7 +368,8 @@ RecordStore::WriteResult RecordStore::recordAnswer(const AnswerRecord &answer)
     word.bindValue(3, answer.meaning);
     word.bindValue(4, answer.group);
     word.bindValue(5, wrong);
-    word.bindValue(6, ms);
+    word.bindValue(6, 1 - wrong);
+    word.bindValue(7, ms);
     if (!d->run(word))
         return fail(QStringLiteral("word totals"));
 
