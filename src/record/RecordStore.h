@@ -98,11 +98,21 @@ public:
     void close();
 
     bool isRecording() const { return m_recording; }
+
+    // Copies the write-ahead log into the database file. Done on open and
+    // close; the owner may call it at a pause (the end of a group) so that
+    // the log stays short in a long session. Never in the middle of an
+    // answer, where it would cost a sync.
+    void checkpoint();
+    // Answers after which a checkpoint is made anyway.
+    static constexpr int CheckpointEvery = 500;
     // Why recording stopped, or Open while it goes on.
     Outcome lastOutcome() const { return m_outcome; }
 
     // Records the answer; a first try also moves the word's memory state.
     WriteResult recordAnswer(const AnswerRecord &answer);
+    // Several answers in one transaction: all of them or none.
+    WriteResult recordAnswers(const QList<AnswerRecord> &answers);
     WriteResult recordBoxEvent(const BoxEvent &event);
 
     // The median time of the user's recent right answers at the first try,
@@ -133,8 +143,10 @@ private:
     bool m_recording = false;
     Outcome m_outcome;
     std::deque<qint64> m_recentTimes;
+    int m_sinceCheckpoint = 0;
 
     WriteResult fail(const QString &what);
+    bool writeAnswer(const AnswerRecord &answer);
 };
 
 // How many records (word and meaning) the library file at `path` holds; 0
