@@ -29,7 +29,7 @@ constexpr int WordsPerLibrary = 5000;
 QList<LibraryInfo> libraries()
 {
     static const QString names[LibraryCount] = {QStringLiteral("基础词汇"), QStringLiteral("四级词汇"),
-                                                 QStringLiteral("六级词汇"), QStringLiteral("水果蔬菜")};
+                                                QStringLiteral("六级词汇"), QStringLiteral("水果蔬菜")};
     QList<LibraryInfo> list;
     for (int i = 0; i < LibraryCount; ++i)
         list.append({names[i], QStringLiteral("lib%1.txt").arg(i), WordsPerLibrary});
@@ -37,7 +37,7 @@ QList<LibraryInfo> libraries()
 }
 
 // A learner who works most days, more at weekends, improving over the year.
-void fill(RecordStore &store, int answers, const QDate &today)
+void fill(RecordStore &store, int answers, int wordsUsed, const QDate &today)
 {
     const QList<LibraryInfo> libs = libraries();
     QList<AnswerRecord> batch;
@@ -48,7 +48,7 @@ void fill(RecordStore &store, int answers, const QDate &today)
             day = std::max(0, day - 1); // some days off: that work moves to the day before
         const QDate date = today.addDays(day - days + 1);
         const int library = (i / 2000) % LibraryCount;
-        const int word = int((qint64(i) * 7) % WordsPerLibrary);
+        const int word = int((qint64(i) * 7) % wordsUsed);
         AnswerRecord a;
         a.time = QDateTime(date, QTime(19, 0)).addSecs(i % 3600);
         a.library = libs[library].name;
@@ -57,8 +57,9 @@ void fill(RecordStore &store, int answers, const QDate &today)
         a.meaning = QStringLiteral("释义%1").arg(word);
         a.group = word / 25 + 1;
         a.pass = i % 6 == 5 ? 1 : 0;
-        const int skill = 55 + 35 * day / days; // per cent right
-        a.right = int((qint64(i) * 7919) % 100) < skill;
+        const int skill = 55 + 35 * day / days;      // per cent right
+        const int wordDifficulty = (word * 37) % 50; // some words are much harder than others
+        a.right = int((qint64(i) * 7919) % 100) < skill + 25 - wordDifficulty;
         a.milliseconds = 900 + (i * 53) % 5000;
         batch.append(a);
         if (batch.size() == 10000) {
@@ -93,7 +94,7 @@ int main(int argc, char **argv)
             std::printf("cannot open the record: %s\n", qPrintable(store.lastOutcome().detail));
             return 1;
         }
-        fill(store, answers, today);
+        fill(store, answers, small ? 300 : WordsPerLibrary, today);
         std::printf("generated %lld answers in %.1f s\n", store.answerCount(), double(timer.elapsed()) / 1000);
     }
 

@@ -43,9 +43,9 @@ double stabilityAfterRecall(double d, double s, double r, Rating rating, const W
 {
     const double hardPenalty = rating == Rating::Hard ? w[15] : 1.0;
     const double easyBonus = rating == Rating::Easy ? w[16] : 1.0;
-    return s * (std::exp(w[8]) * (11 - d) * std::pow(s, -w[9]) * (std::exp(w[10] * (1 - r)) - 1) * hardPenalty
-                    * easyBonus
-                + 1);
+    return s *
+           (std::exp(w[8]) * (11 - d) * std::pow(s, -w[9]) * (std::exp(w[10] * (1 - r)) - 1) * hardPenalty * easyBonus +
+            1);
 }
 
 double stabilityAfterLapse(double d, double s, double r, const Weights &w)
@@ -91,8 +91,8 @@ MemoryState nextState(const MemoryState &state, double elapsedDays, Rating ratin
         stability = shortTermStability(s, rating, w);
     } else {
         const double r = retrievability(elapsedDays, s);
-        stability = rating == Rating::Again ? stabilityAfterLapse(d, s, r, w)
-                                            : stabilityAfterRecall(d, s, r, rating, w);
+        stability =
+            rating == Rating::Again ? stabilityAfterLapse(d, s, r, w) : stabilityAfterRecall(d, s, r, rating, w);
     }
     return {clampStability(stability), nextDifficulty(d, rating, w)};
 }

@@ -36,7 +36,8 @@ inline constexpr double MaxStability = 36500.0;
 inline constexpr double MinDifficulty = 1.0;
 inline constexpr double MaxDifficulty = 10.0;
 
-struct MemoryState {
+struct MemoryState
+{
     double stability = 0;
     double difficulty = 0;
 };
@@ -54,8 +55,7 @@ MemoryState firstReview(Rating rating, const Weights &w = DefaultWeights);
 // The state after an answer `elapsedDays` after the previous one. Answers
 // less than a day apart follow the short-term rule (no forgetting has had
 // time to happen, so stability moves by a fixed factor per rating).
-MemoryState nextState(const MemoryState &state, double elapsedDays, Rating rating,
-                      const Weights &w = DefaultWeights);
+MemoryState nextState(const MemoryState &state, double elapsedDays, Rating rating, const Weights &w = DefaultWeights);
 
 // How an answer in the typing test rates: wrong at the first try is Again;
 // right but slower than twice the user's median answer time is Hard; right

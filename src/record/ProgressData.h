@@ -9,13 +9,15 @@
 
 // A library as the caller knows it: its display name, its file and how many
 // words the file holds now.
-struct LibraryInfo {
+struct LibraryInfo
+{
     QString name;
     QString file;
     int wordCount = 0;
 };
 
-struct LibraryProgress {
+struct LibraryProgress
+{
     QString name;
     QString file;
     int groupsCompleted = 0; // groups whose every word has been answered right
@@ -24,7 +26,8 @@ struct LibraryProgress {
     int wordsTotal = 0;
 };
 
-struct WeekAccuracy {
+struct WeekAccuracy
+{
     QDate monday;
     int firstTries = 0;
     int firstTriesRight = 0;
@@ -33,7 +36,8 @@ struct WeekAccuracy {
     double accuracy() const { return firstTries > 0 ? double(firstTriesRight) / firstTries : -1.0; }
 };
 
-struct HardWord {
+struct HardWord
+{
     QString library;
     QString file;
     QString word;
@@ -43,7 +47,8 @@ struct HardWord {
     qint64 averageMilliseconds = 0;
 };
 
-struct ProgressData {
+struct ProgressData
+{
     static constexpr int Days = 365;
     static constexpr int Weeks = 52;
     static constexpr int HardestCount = 50;

@@ -283,21 +283,21 @@ RecordStore::Outcome RecordStore::open(const QString &path, int busyTimeoutMs)
         }
     }
 
-    d->insertAnswer = d->prepare(QStringLiteral(
-        "INSERT INTO answers (at, library, file, grp, word, meaning, pass, correct, ms)"
-        " VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?)"));
-    d->upsertWord = d->prepare(QStringLiteral(
-        "INSERT INTO words (file, word, library, meaning, grp, answers, wrong, rights, total_ms)"
-        " VALUES (?, ?, ?, ?, ?, 1, ?, ?, ?)"
-        " ON CONFLICT (file, word) DO UPDATE SET library = excluded.library, meaning = excluded.meaning,"
-        " grp = excluded.grp, answers = answers + 1, wrong = wrong + excluded.wrong,"
-        " rights = rights + excluded.rights, total_ms = total_ms + excluded.total_ms"));
+    d->insertAnswer =
+        d->prepare(QStringLiteral("INSERT INTO answers (at, library, file, grp, word, meaning, pass, correct, ms)"
+                                  " VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?)"));
+    d->upsertWord = d->prepare(
+        QStringLiteral("INSERT INTO words (file, word, library, meaning, grp, answers, wrong, rights, total_ms)"
+                       " VALUES (?, ?, ?, ?, ?, 1, ?, ?, ?)"
+                       " ON CONFLICT (file, word) DO UPDATE SET library = excluded.library, meaning = excluded.meaning,"
+                       " grp = excluded.grp, answers = answers + 1, wrong = wrong + excluded.wrong,"
+                       " rights = rights + excluded.rights, total_ms = total_ms + excluded.total_ms"));
     d->upsertDay = d->prepare(QStringLiteral(
         "INSERT INTO days (day, answers, first_tries, first_right) VALUES (?, 1, ?, ?)"
         " ON CONFLICT (day) DO UPDATE SET answers = answers + 1, first_tries = first_tries + excluded.first_tries,"
         " first_right = first_right + excluded.first_right"));
-    d->selectMemory = d->prepare(
-        QStringLiteral("SELECT stability, difficulty, last_review FROM memory WHERE file = ? AND word = ?"));
+    d->selectMemory =
+        d->prepare(QStringLiteral("SELECT stability, difficulty, last_review FROM memory WHERE file = ? AND word = ?"));
     d->upsertMemory = d->prepare(QStringLiteral(
         "INSERT INTO memory (file, word, library, meaning, stability, difficulty, last_review, due, reviews, lapses)"
         " VALUES (?, ?, ?, ?, ?, ?, ?, ?, 1, ?)"
@@ -306,8 +306,8 @@ RecordStore::Outcome RecordStore::open(const QString &path, int busyTimeoutMs)
         " due = excluded.due, reviews = reviews + 1, lapses = lapses + excluded.lapses"));
     d->insertBoxEvent = d->prepare(QStringLiteral(
         "INSERT INTO box_events (at, kind, box, library, file, word, meaning) VALUES (?, ?, ?, ?, ?, ?, ?)"));
-    if (!d->insertAnswer || !d->upsertWord || !d->upsertDay || !d->selectMemory || !d->upsertMemory
-        || !d->insertBoxEvent)
+    if (!d->insertAnswer || !d->upsertWord || !d->upsertDay || !d->selectMemory || !d->upsertMemory ||
+        !d->insertBoxEvent)
         return failedWith(d->lastError);
 
     // The newest right first tries, for the median that grades answers.
@@ -525,8 +525,11 @@ QList<DueWord> RecordStore::dueWords(const QDateTime &now, int limit) const
     if (!query.exec())
         return words;
     while (query.next()) {
-        words.append({query.value(0).toString(), query.value(1).toString(), query.value(2).toString(),
-                      query.value(3).toString(), QDateTime::fromMSecsSinceEpoch(query.value(4).toLongLong(), Qt::UTC),
+        words.append({query.value(0).toString(),
+                      query.value(1).toString(),
+                      query.value(2).toString(),
+                      query.value(3).toString(),
+                      QDateTime::fromMSecsSinceEpoch(query.value(4).toLongLong(), Qt::UTC),
                       {query.value(5).toDouble(), query.value(6).toDouble()}});
     }
     return words;
@@ -601,7 +604,8 @@ ProgressData RecordStore::progress(const QList<LibraryInfo> &libraries, const QD
     QSqlQuery query(d->db);
     query.setForwardOnly(true);
     const qint64 firstDay = std::min(data.firstDay().toJulianDay(), firstWeek.toJulianDay());
-    query.prepare(QStringLiteral("SELECT day, answers, first_tries, first_right FROM days WHERE day >= ? AND day <= ?"));
+    query.prepare(
+        QStringLiteral("SELECT day, answers, first_tries, first_right FROM days WHERE day >= ? AND day <= ?"));
     query.addBindValue(firstDay);
     query.addBindValue(today.toJulianDay());
     if (query.exec()) {

@@ -12,7 +12,8 @@
 #include <optional>
 
 // One answer in the typing test.
-struct AnswerRecord {
+struct AnswerRecord
+{
     QDateTime time;
     QString library;     // the name shown in the library lists
     QString libraryFile; // the file name in the data folder
@@ -26,7 +27,8 @@ struct AnswerRecord {
 
 enum class BoxEventKind { Added = 1, Deleted = 2 };
 
-struct BoxEvent {
+struct BoxEvent
+{
     QDateTime time;
     BoxEventKind kind = BoxEventKind::Added;
     int box = -1; // the box a word was added to; -1 for a deletion
@@ -37,7 +39,8 @@ struct BoxEvent {
 };
 
 // A word whose review is due.
-struct DueWord {
+struct DueWord
+{
     QString library;
     QString libraryFile;
     QString word;
@@ -67,15 +70,16 @@ public:
 
     enum class Status {
         Open,
-        Unwritable,  // the folder or file cannot be written (read-only, no room)
-        Locked,      // another program holds the database
-        Corrupt,     // the file is not a database or is damaged
-        TooNew,      // written by a later version of the program
-        NoDriver,    // Qt's SQLite driver is missing
-        Failed,      // anything else
+        Unwritable, // the folder or file cannot be written (read-only, no room)
+        Locked,     // another program holds the database
+        Corrupt,    // the file is not a database or is damaged
+        TooNew,     // written by a later version of the program
+        NoDriver,   // Qt's SQLite driver is missing
+        Failed,     // anything else
     };
 
-    struct Outcome {
+    struct Outcome
+    {
         Status status = Status::Failed;
         QString detail; // the database's own error text, for the log
         bool ok() const { return status == Status::Open; }

@@ -118,8 +118,8 @@ void HeatmapChart::paintEvent(QPaintEvent *)
                                         QStringLiteral("五"), QString(), QStringLiteral("日")};
     for (int row = 0; row < 7; ++row) {
         if (!weekdays[row].isEmpty())
-            painter.drawText(QRect(0, HeatTop + row * HeatStep - 1, HeatLeft - 6, HeatStep), Qt::AlignRight | Qt::AlignVCenter,
-                             weekdays[row]);
+            painter.drawText(QRect(0, HeatTop + row * HeatStep - 1, HeatLeft - 6, HeatStep),
+                             Qt::AlignRight | Qt::AlignVCenter, weekdays[row]);
     }
 
     int lastMonthColumn = -10;
@@ -182,8 +182,7 @@ void AccuracyChart::paintEvent(QPaintEvent *)
     const QRectF plot = plotRect();
 
     painter.setPen(ProgressColors::Text);
-    painter.drawText(QRectF(0, 0, width(), 20), Qt::AlignLeft | Qt::AlignVCenter,
-                     QStringLiteral("每周首次答对率"));
+    painter.drawText(QRectF(0, 0, width(), 20), Qt::AlignLeft | Qt::AlignVCenter, QStringLiteral("每周首次答对率"));
 
     painter.setFont(chartFont(this, 10));
     for (int percent = 0; percent <= 100; percent += 25) {
@@ -288,8 +287,7 @@ void LibraryBarsChart::paintEvent(QPaintEvent *)
         const LibraryProgress &row = m_libraries[i];
         painter.setPen(ProgressColors::Text);
         painter.setFont(chartFont(this, 11));
-        painter.drawText(QRectF(4, 24 + i * BarRowHeight, width() - 8, 16), Qt::AlignLeft | Qt::AlignVCenter,
-                         row.name);
+        painter.drawText(QRectF(4, 24 + i * BarRowHeight, width() - 8, 16), Qt::AlignLeft | Qt::AlignVCenter, row.name);
         painter.setFont(chartFont(this, 10));
         for (bool words : {false, true}) {
             const QRectF track = trackRect(i, words);

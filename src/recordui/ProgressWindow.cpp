@@ -146,18 +146,19 @@ ProgressWindow::ProgressWindow(QWidget *parent)
     connect(m_speak, &QPushButton::clicked, this, speakSelected);
     connect(m_table, &QTableWidget::cellDoubleClicked, this, speakSelected);
     connect(m_table, &QTableWidget::itemSelectionChanged, this, &ProgressWindow::updateButtons);
-    connect(m_table, &QWidget::customContextMenuRequested, this, [this, sendSelected, speakSelected](const QPoint &pos) {
-        if (selectedRow() < 0)
-            return;
-        QMenu menu(this);
-        for (int box = 0; box < LibraryRegistry::BoxCount; ++box) {
-            connect(menu.addAction(QStringLiteral("放入") + LibraryRegistry::boxName(box)), &QAction::triggered, this,
-                    [sendSelected, box] { sendSelected(box); });
-        }
-        menu.addSeparator();
-        connect(menu.addAction(QStringLiteral("朗读")), &QAction::triggered, this, speakSelected);
-        menu.exec(m_table->viewport()->mapToGlobal(pos));
-    });
+    connect(m_table, &QWidget::customContextMenuRequested, this,
+            [this, sendSelected, speakSelected](const QPoint &pos) {
+                if (selectedRow() < 0)
+                    return;
+                QMenu menu(this);
+                for (int box = 0; box < LibraryRegistry::BoxCount; ++box) {
+                    connect(menu.addAction(QStringLiteral("放入") + LibraryRegistry::boxName(box)), &QAction::triggered,
+                            this, [sendSelected, box] { sendSelected(box); });
+                }
+                menu.addSeparator();
+                connect(menu.addAction(QStringLiteral("朗读")), &QAction::triggered, this, speakSelected);
+                menu.exec(m_table->viewport()->mapToGlobal(pos));
+            });
 
     resize(780, 760);
     setData(ProgressData());

@@ -63,17 +63,16 @@ void TestFsrs::laterReview_data()
                                       << 6.796932579932991;
     // Remembered long after it was due (chance of recall down to 35 %): a
     // large gain in stability.
-    QTest::newRow("good after a long delay") << Rating::Good << 100.0 << Rating::Good << 73.57354044653606
-                                             << 5.272967931287446;
-    QTest::newRow("hard after five days") << Rating::Good << 5.0 << Rating::Hard << 5.918364950238929
-                                          << 6.0349502556102195;
-    QTest::newRow("easy after three days") << Rating::Good << 3.0 << Rating::Easy << 25.79360509476422
-                                           << 4.510985606964673;
-    QTest::newRow("good after again") << Rating::Again << 1.0 << Rating::Good << 2.265009435089055
-                                      << 7.176636167311107;
+    QTest::newRow("good after a long delay")
+        << Rating::Good << 100.0 << Rating::Good << 73.57354044653606 << 5.272967931287446;
+    QTest::newRow("hard after five days")
+        << Rating::Good << 5.0 << Rating::Hard << 5.918364950238929 << 6.0349502556102195;
+    QTest::newRow("easy after three days")
+        << Rating::Good << 3.0 << Rating::Easy << 25.79360509476422 << 4.510985606964673;
+    QTest::newRow("good after again") << Rating::Again << 1.0 << Rating::Good << 2.265009435089055 << 7.176636167311107;
     // Same day: the short-term rule, not the forgetting curve.
-    QTest::newRow("good ten minutes later") << Rating::Good << 10.0 / 1440 << Rating::Good << 4.466858064362218
-                                            << 5.272967931287446;
+    QTest::newRow("good ten minutes later")
+        << Rating::Good << 10.0 / 1440 << Rating::Good << 4.466858064362218 << 5.272967931287446;
 }
 
 void TestFsrs::laterReview()
@@ -104,8 +103,8 @@ void TestFsrs::damagedStateStartsAfresh()
     // A state read back as zero or NaN would otherwise poison every later
     // review with NaN and never fall due.
     const double nan = std::numeric_limits<double>::quiet_NaN();
-    for (const Fsrs::MemoryState &bad : {Fsrs::MemoryState{0, 5}, Fsrs::MemoryState{nan, 5},
-                                         Fsrs::MemoryState{3, nan}, Fsrs::MemoryState{-1, 5}}) {
+    for (const Fsrs::MemoryState &bad :
+         {Fsrs::MemoryState{0, 5}, Fsrs::MemoryState{nan, 5}, Fsrs::MemoryState{3, nan}, Fsrs::MemoryState{-1, 5}}) {
         const Fsrs::MemoryState state = Fsrs::nextState(bad, 4, Rating::Good);
         QVERIFY(near(state.stability, 3.173));
         QVERIFY(near(state.difficulty, 5.282434422319005));

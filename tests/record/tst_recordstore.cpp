@@ -64,10 +64,20 @@ void TestRecordStore::recordsAndReopens()
         QCOMPARE(store.recordAnswer(answer(noon(), QStringLiteral("pear"), false)), RecordStore::WriteResult::Written);
         QCOMPARE(store.recordAnswer(answer(noon(), QStringLiteral("pear"), true, 900, 1)),
                  RecordStore::WriteResult::Written);
-        BoxEvent added{noon(), BoxEventKind::Added, 3, QStringLiteral("基础词汇"), QStringLiteral("basic.txt"),
-                       QStringLiteral("pear"), QStringLiteral("梨")};
-        BoxEvent deleted{noon(), BoxEventKind::Deleted, 3, QStringLiteral("基础词汇"), QStringLiteral("basic.txt"),
-                         QStringLiteral("plum"), QStringLiteral("李子")};
+        BoxEvent added{noon(),
+                       BoxEventKind::Added,
+                       3,
+                       QStringLiteral("基础词汇"),
+                       QStringLiteral("basic.txt"),
+                       QStringLiteral("pear"),
+                       QStringLiteral("梨")};
+        BoxEvent deleted{noon(),
+                         BoxEventKind::Deleted,
+                         3,
+                         QStringLiteral("基础词汇"),
+                         QStringLiteral("basic.txt"),
+                         QStringLiteral("plum"),
+                         QStringLiteral("李子")};
         QCOMPARE(store.recordBoxEvent(added), RecordStore::WriteResult::Written);
         QCOMPARE(store.recordBoxEvent(deleted), RecordStore::WriteResult::Written);
         // The log is in use while the store is open.
@@ -180,12 +190,12 @@ void TestRecordStore::dueWordsLongestOverdueFirst()
     const QString basic = QStringLiteral("basic.txt");
     const QString fruit = QStringLiteral("fruit.txt");
     // Good: due 3.173 days later; Again: due 0.40255 days later.
-    store.recordAnswer(answer(now.addDays(-10), QStringLiteral("a"), true, 2000, 0, basic)); // due -6.8 d
-    store.recordAnswer(answer(now.addDays(-2), QStringLiteral("b"), false, 2000, 0, basic)); // due -1.6 d
-    store.recordAnswer(answer(now.addDays(-5), QStringLiteral("c"), true, 2000, 0, basic));  // due -1.8 d
-    store.recordAnswer(answer(now.addDays(-1), QStringLiteral("d"), true, 2000, 0, basic));  // due +2.2 d
+    store.recordAnswer(answer(now.addDays(-10), QStringLiteral("a"), true, 2000, 0, basic));    // due -6.8 d
+    store.recordAnswer(answer(now.addDays(-2), QStringLiteral("b"), false, 2000, 0, basic));    // due -1.6 d
+    store.recordAnswer(answer(now.addDays(-5), QStringLiteral("c"), true, 2000, 0, basic));     // due -1.8 d
+    store.recordAnswer(answer(now.addDays(-1), QStringLiteral("d"), true, 2000, 0, basic));     // due +2.2 d
     store.recordAnswer(answer(now.addSecs(-3600), QStringLiteral("e"), false, 2000, 0, basic)); // due +8.7 h
-    store.recordAnswer(answer(now.addDays(-20), QStringLiteral("a"), true, 2000, 0, fruit)); // due -16.8 d
+    store.recordAnswer(answer(now.addDays(-20), QStringLiteral("a"), true, 2000, 0, fruit));    // due -16.8 d
     // Exactly due now counts as due.
     store.recordAnswer(answer(now.addMSecs(-dueOffset(3.173)), QStringLiteral("f"), true, 2000, 0, basic));
 
@@ -199,7 +209,8 @@ void TestRecordStore::dueWordsLongestOverdueFirst()
     QCOMPARE(words(store.dueWords(now, 25)),
              (QStringList{QStringLiteral("fruit.txt:a"), QStringLiteral("basic.txt:a"), QStringLiteral("basic.txt:c"),
                           QStringLiteral("basic.txt:b"), QStringLiteral("basic.txt:f")}));
-    QCOMPARE(words(store.dueWords(now, 2)), (QStringList{QStringLiteral("fruit.txt:a"), QStringLiteral("basic.txt:a")}));
+    QCOMPARE(words(store.dueWords(now, 2)),
+             (QStringList{QStringLiteral("fruit.txt:a"), QStringLiteral("basic.txt:a")}));
     QVERIFY(store.dueWords(now, 0).isEmpty());
     const QList<DueWord> first = store.dueWords(now, 1);
     QCOMPARE(first[0].meaning, QStringLiteral("释义-a"));

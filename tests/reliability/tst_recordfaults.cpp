@@ -79,8 +79,8 @@ void TestRecordFaults::unusableFile_data()
     QTest::newRow("garbage") << garbage << Status::Corrupt;
     QTest::newRow("text file") << QByteArray("apple\r\n苹果\r\n") << Status::Corrupt;
     // A database header and nothing after it.
-    QTest::newRow("cut after the header") << QByteArray("SQLite format 3\0", 16) + QByteArray(84, '\x01')
-                                          << Status::Corrupt;
+    QTest::newRow("cut after the header")
+        << QByteArray("SQLite format 3\0", 16) + QByteArray(84, '\x01') << Status::Corrupt;
 }
 
 void TestRecordFaults::unusableFile()
@@ -237,12 +237,12 @@ void TestRecordFaults::killedWriterLeavesASoundDatabase()
         ::kill(child, SIGKILL);
         int status = 0;
         ::waitpid(child, &status, 0);
-        QVERIFY2(WIFSIGNALED(status), qPrintable(QStringLiteral("round %1: writer exited %2")
-                                                     .arg(round)
-                                                     .arg(WEXITSTATUS(status))));
+        QVERIFY2(WIFSIGNALED(status),
+                 qPrintable(QStringLiteral("round %1: writer exited %2").arg(round).arg(WEXITSTATUS(status))));
 
         RecordStore store;
-        QVERIFY2(store.open(m_path).ok(), qPrintable(QStringLiteral("round %1: %2").arg(round).arg(store.lastOutcome().detail)));
+        QVERIFY2(store.open(m_path).ok(),
+                 qPrintable(QStringLiteral("round %1: %2").arg(round).arg(store.lastOutcome().detail)));
         QCOMPARE(store.integrityProblems(), QString());
         const qint64 answers = store.answerCount();
         store.close();
