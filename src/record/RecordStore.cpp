@@ -11,7 +11,9 @@
 #include <QVariant>
 
 #include <algorithm>
+#include <atomic>
 #include <cmath>
+#include <thread>
 #include <vector>
 
 namespace {
@@ -146,6 +148,8 @@ public:
     std::unique_ptr<QSqlQuery> upsertMemory;
     std::unique_ptr<QSqlQuery> insertBoxEvent;
     QSqlError lastError;
+    std::thread background;
+    std::atomic<bool> backgroundDone{true};
 
     bool exec(const QString &statement)
     {
@@ -210,6 +214,8 @@ RecordStore::~RecordStore()
 
 void RecordStore::close()
 {
+    if (d->background.joinable())
+        d->background.join();
     if (m_recording)
         checkpoint();
     d->release();
@@ -264,8 +270,8 @@ RecordStore::Outcome RecordStore::open(const QString &path, int busyTimeoutMs)
     // SQLite copies the log back into the database (and syncs) inside
     // whichever commit makes the log long enough: a pause of tens of
     // milliseconds in the middle of a test. That copy is made at pauses
-    // instead: when the record is opened and closed, and when the owner calls
-    // checkpoint() between groups.
+    // instead (opening, closing, checkpoint() between groups) and, in a long
+    // session, on a thread of its own.
     if (!d->exec(QStringLiteral("PRAGMA wal_autocheckpoint = 0")))
         return failedWith(d->lastError);
 
@@ -333,6 +339,38 @@ void RecordStore::checkpoint()
     m_sinceCheckpoint = 0;
 }
 
+void RecordStore::checkpointInBackground()
+{
+    if (d->background.joinable()) {
+        // The previous copy is still running: leave it be and try again a
+        // little later rather than wait for it here.
+        if (!d->backgroundDone.load())
+            return;
+        d->background.join();
+    }
+    m_sinceCheckpoint = 0;
+    d->backgroundDone = false;
+    const QString path = d->db.databaseName();
+    // A connection of the thread's own: a Qt SQL connection belongs to the
+    // thread that made it. A writer never waits for a PASSIVE checkpoint.
+    d->background = std::thread([path, done = &d->backgroundDone] {
+        const QString name = nextConnectionName();
+        {
+            QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
+            db.setDatabaseName(path);
+            db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=0"));
+            if (db.open()) {
+                QSqlQuery query(db);
+                query.exec(QStringLiteral("PRAGMA wal_checkpoint(PASSIVE)"));
+                query.finish();
+            }
+            db.close();
+        }
+        QSqlDatabase::removeDatabase(name);
+        done->store(true);
+    });
+}
+
 RecordStore::WriteResult RecordStore::fail(const QString &what)
 {
     d->rollback();
@@ -381,7 +419,7 @@ RecordStore::WriteResult RecordStore::recordAnswers(const QList<AnswerRecord> &a
     // An owner that never pauses still gets a bounded log (a few MB).
     m_sinceCheckpoint += int(answers.size());
     if (m_sinceCheckpoint >= CheckpointEvery)
-        checkpoint();
+        checkpointInBackground();
     return WriteResult::Written;
 }
 

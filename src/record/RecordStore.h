@@ -104,12 +104,13 @@ public:
     bool isRecording() const { return m_recording; }
 
     // Copies the write-ahead log into the database file. Done on open and
-    // close; the owner may call it at a pause (the end of a group) so that
-    // the log stays short in a long session. Never in the middle of an
-    // answer, where it would cost a sync.
+    // close; the owner may call it at a pause (the end of a group). Never
+    // inside an answer's commit, where it would cost a sync.
     void checkpoint();
-    // Answers after which a checkpoint is made anyway.
-    static constexpr int CheckpointEvery = 500;
+    // After this many answers without a checkpoint, one runs on a thread of
+    // its own, so the log stays short in a long session without holding up
+    // an answer.
+    static constexpr int CheckpointEvery = 100;
     // Why recording stopped, or Open while it goes on.
     Outcome lastOutcome() const { return m_outcome; }
 
@@ -151,6 +152,7 @@ private:
 
     WriteResult fail(const QString &what);
     bool writeAnswer(const AnswerRecord &answer);
+    void checkpointInBackground();
 };
 
 // How many records (word and meaning) the library file at `path` holds; 0

@@ -40,6 +40,7 @@ private slots:
     void dueWordsLongestOverdueFirst();
     void progressNumbersOnGeneratedHistory();
     void countsLibraryWords();
+    void longSessionKeepsTheLogShort();
     void olderSchemaIsBroughtUp();
     void newerSchemaIsLeftAlone();
 
@@ -320,6 +321,33 @@ void TestRecordStore::countsLibraryWords()
     QCOMPARE(countLibraryWords(folder.dataPath(QStringLiteral("odd.txt"))), 1);
     QCOMPARE(countLibraryWords(folder.dataPath(QStringLiteral("missing.txt"))), 0);
     QCOMPARE(countLibraryWords(folder.path()), 0);
+}
+
+void TestRecordStore::longSessionKeepsTheLogShort()
+{
+    // No checkpoint from the owner in a long session of quick answers with
+    // short pauses: the log is still copied back now and then and starts
+    // over, instead of growing with every answer (about 24 kB an answer,
+    // so past 20 MB here without it).
+    RecordStore store;
+    QVERIFY(store.open(m_path).ok());
+    qint64 largest = 0;
+    for (int i = 0; i < 900; ++i) {
+        QCOMPARE(store.recordAnswer(answer(noon().addSecs(i), QStringLiteral("w%1").arg(i % 700), i % 3 != 0)),
+                 RecordStore::WriteResult::Written);
+        largest = std::max(largest, QFileInfo(m_path + QStringLiteral("-wal")).size());
+        if (i % 150 == 149)
+            QTest::qWait(400);
+    }
+    QVERIFY2(largest < 8 * 1024 * 1024, qPrintable(QString::number(largest)));
+    store.close();
+    // Batches land whole.
+    QVERIFY(store.open(m_path).ok());
+    QCOMPARE(
+        store.recordAnswers({answer(noon(), QStringLiteral("x"), true), answer(noon(), QStringLiteral("y"), true)}),
+        RecordStore::WriteResult::Written);
+    QCOMPARE(store.answerCount(), 902);
+    QCOMPARE(store.integrityProblems(), QString());
 }
 
 void TestRecordStore::olderSchemaIsBroughtUp()
