@@ -222,7 +222,7 @@ void RecordStore::close()
     m_recording = false;
 }
 
-RecordStore::Outcome RecordStore::open(const QString &path, int busyTimeoutMs)
+RecordStore::Outcome RecordStore::open(const QString &path, int busyTimeoutMs, int setupTimeoutMs)
 {
     close();
     m_recentTimes.clear();
@@ -243,7 +243,7 @@ RecordStore::Outcome RecordStore::open(const QString &path, int busyTimeoutMs)
     d->connection = nextConnectionName();
     d->db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), d->connection);
     d->db.setDatabaseName(path);
-    d->db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=%1").arg(std::max(0, busyTimeoutMs)));
+    d->db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=%1").arg(std::max(0, setupTimeoutMs)));
     if (!d->db.open())
         return failedWith(d->db.lastError());
 
@@ -278,8 +278,14 @@ RecordStore::Outcome RecordStore::open(const QString &path, int busyTimeoutMs)
     if (version < SchemaVersion) {
         if (!d->exec(QStringLiteral("BEGIN IMMEDIATE")))
             return failedWith(d->lastError);
+        // A second copy started at the same moment may have brought the
+        // schema up while we waited for the lock.
+        int current = version;
+        if (query.exec(QStringLiteral("PRAGMA user_version")) && query.next())
+            current = query.value(0).toInt();
+        query.finish();
         QSqlError error;
-        if (!migrate(d->db, version, error)) {
+        if (current < SchemaVersion && !migrate(d->db, current, error)) {
             d->rollback();
             return failedWith(error);
         }
@@ -288,6 +294,11 @@ RecordStore::Outcome RecordStore::open(const QString &path, int busyTimeoutMs)
             return failedWith(d->lastError);
         }
     }
+
+    // From here on a lock is waited for only briefly: an answer must never
+    // hang on another copy of the program.
+    if (!d->exec(QStringLiteral("PRAGMA busy_timeout = %1").arg(std::max(0, busyTimeoutMs))))
+        return failedWith(d->lastError);
 
     d->insertAnswer =
         d->prepare(QStringLiteral("INSERT INTO answers (at, library, file, grp, word, meaning, pass, correct, ms)"
@@ -698,6 +709,27 @@ ProgressData RecordStore::progress(const QList<LibraryInfo> &libraries, const QD
     if (query.exec(QStringLiteral("SELECT coalesce(sum(answers), 0) FROM days")) && query.next())
         data.totalAnswers = query.value(0).toLongLong();
     return data;
+}
+
+QString RecordStore::messageFor(Status status)
+{
+    switch (status) {
+    case Status::Open:
+        return QString();
+    case Status::Unwritable:
+        return QStringLiteral("无法写入学习记录文件 lexvan.db，本次学习不做记录！");
+    case Status::Locked:
+        return QStringLiteral("学习记录文件 lexvan.db 正被另一个程序使用，本次学习不做记录！");
+    case Status::Corrupt:
+        return QStringLiteral("学习记录文件 lexvan.db 已损坏，本次学习不做记录！");
+    case Status::TooNew:
+        return QStringLiteral("学习记录文件 lexvan.db 来自更新版本的程序，本次学习不做记录！");
+    case Status::NoDriver:
+        return QStringLiteral("缺少 SQLite 数据库驱动，本次学习不做记录！");
+    case Status::Failed:
+        break;
+    }
+    return QStringLiteral("学习记录出错，本次学习不做记录！");
 }
 
 int countLibraryWords(const QString &path)

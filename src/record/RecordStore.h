@@ -91,14 +91,19 @@ public:
         Failed, // this write failed; recording is off from now on
     };
 
+    // What to tell the user, once, when recording stops; empty for Open.
+    static QString messageFor(Status status);
+
     RecordStore();
     ~RecordStore();
     RecordStore(const RecordStore &) = delete;
     RecordStore &operator=(const RecordStore &) = delete;
 
     // Opens (creating when missing) the database at `path`. `busyTimeoutMs`
-    // is the longest a write waits for a lock held by another copy.
-    Outcome open(const QString &path, int busyTimeoutMs = 50);
+    // is the longest a write waits for a lock held by another copy;
+    // `setupTimeoutMs` the longest opening waits (copies started together
+    // take turns creating or checking the schema).
+    Outcome open(const QString &path, int busyTimeoutMs = 50, int setupTimeoutMs = 1000);
     void close();
 
     bool isRecording() const { return m_recording; }
