@@ -12,6 +12,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <chrono>
 #include <cmath>
 #include <thread>
 #include <vector>
@@ -150,6 +151,7 @@ public:
     QSqlError lastError;
     std::thread background;
     std::atomic<bool> backgroundDone{true};
+    std::atomic<bool> stopBackground{false};
 
     bool exec(const QString &statement)
     {
@@ -214,8 +216,10 @@ RecordStore::~RecordStore()
 
 void RecordStore::close()
 {
-    if (d->background.joinable())
+    if (d->background.joinable()) {
+        d->stopBackground = true;
         d->background.join();
+    }
     if (m_recording)
         checkpoint();
     d->release();
@@ -364,7 +368,13 @@ void RecordStore::checkpointInBackground()
     const QString path = d->db.databaseName();
     // A connection of the thread's own: a Qt SQL connection belongs to the
     // thread that made it. A writer never waits for a PASSIVE checkpoint.
-    d->background = std::thread([path, done = &d->backgroundDone] {
+    //
+    // The log starts over only when an answer finds every frame in it
+    // copied, so the copy is repeated (a copy of a copied log costs nothing)
+    // until the log has started over, for three seconds at most, or until
+    // close().
+    d->stopBackground = false;
+    d->background = std::thread([path, done = &d->backgroundDone, stop = &d->stopBackground] {
         const QString name = nextConnectionName();
         {
             QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
@@ -372,7 +382,18 @@ void RecordStore::checkpointInBackground()
             db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=0"));
             if (db.open()) {
                 QSqlQuery query(db);
-                query.exec(QStringLiteral("PRAGMA wal_checkpoint(PASSIVE)"));
+                int longest = 0;
+                for (int attempt = 0; attempt < 150 && !stop->load(); ++attempt) {
+                    if (!query.exec(QStringLiteral("PRAGMA wal_checkpoint(PASSIVE)")) || !query.next())
+                        break;
+                    const int frames = query.value(1).toInt();
+                    query.finish();
+                    // A shorter log than before means it has started over.
+                    if (frames < longest)
+                        break;
+                    longest = frames;
+                    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+                }
                 query.finish();
             }
             db.close();
