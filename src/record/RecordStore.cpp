@@ -655,9 +655,10 @@ QString RecordStore::integrityProblems() const
 ProgressData RecordStore::progress(const QList<LibraryInfo> &libraries, const QDate &today) const
 {
     ProgressData data;
-    data.today = today;
+    // Without a valid day there is no calendar to count on.
+    data.today = today.isValid() ? today : QDate::currentDate();
     data.dailyAnswers.fill(0, ProgressData::Days);
-    const QDate firstWeek = today.addDays(1 - today.dayOfWeek()).addDays(-7 * (ProgressData::Weeks - 1));
+    const QDate firstWeek = data.today.addDays(1 - data.today.dayOfWeek()).addDays(-7 * (ProgressData::Weeks - 1));
     for (int week = 0; week < ProgressData::Weeks; ++week)
         data.weeks.append({firstWeek.addDays(7 * week), 0, 0});
     for (const LibraryInfo &library : libraries) {
@@ -677,7 +678,7 @@ ProgressData RecordStore::progress(const QList<LibraryInfo> &libraries, const QD
     query.prepare(
         QStringLiteral("SELECT day, answers, first_tries, first_right FROM days WHERE day >= ? AND day <= ?"));
     query.addBindValue(firstDay);
-    query.addBindValue(today.toJulianDay());
+    query.addBindValue(data.today.toJulianDay());
     if (query.exec()) {
         const qint64 heatStart = data.firstDay().toJulianDay();
         while (query.next()) {
