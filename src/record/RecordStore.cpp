@@ -457,7 +457,10 @@ RecordStore::WriteResult RecordStore::recordAnswers(const QList<AnswerRecord> &a
 
 bool RecordStore::writeAnswer(const AnswerRecord &answer)
 {
-    const qint64 at = answer.time.toMSecsSinceEpoch();
+    // An answer without a time happened now; a null time would land on a
+    // day thousands of years ago and never fall due in order.
+    const QDateTime time = answer.time.isValid() ? answer.time : QDateTime::currentDateTime();
+    const qint64 at = time.toMSecsSinceEpoch();
     const qint64 ms = std::max<qint64>(0, answer.milliseconds);
     const int wrong = answer.right ? 0 : 1;
     const bool firstTry = answer.pass == 0;
@@ -488,7 +491,7 @@ bool RecordStore::writeAnswer(const AnswerRecord &answer)
         return false;
 
     QSqlQuery &day = *d->upsertDay;
-    day.bindValue(0, dayOf(answer.time));
+    day.bindValue(0, dayOf(time));
     day.bindValue(1, firstTry ? 1 : 0);
     day.bindValue(2, firstTry && answer.right ? 1 : 0);
     if (!d->run(day))
@@ -541,7 +544,7 @@ RecordStore::WriteResult RecordStore::recordBoxEvent(const BoxEvent &event)
     if (!m_recording)
         return WriteResult::Off;
     QSqlQuery &insert = *d->insertBoxEvent;
-    insert.bindValue(0, event.time.toMSecsSinceEpoch());
+    insert.bindValue(0, (event.time.isValid() ? event.time : QDateTime::currentDateTime()).toMSecsSinceEpoch());
     insert.bindValue(1, int(event.kind));
     insert.bindValue(2, event.kind == BoxEventKind::Added ? event.box : -1);
     insert.bindValue(3, event.library);

@@ -137,8 +137,19 @@ void TestRecordStore::firstTryMovesMemoryRetestDoesNot()
     // The same word in another library is another word.
     QVERIFY(!store.memoryState(QStringLiteral("fruit.txt"), apple));
 
+    // An answer that comes without a time counts as given now.
+    const QDateTime before = QDateTime::currentDateTime();
+    store.recordAnswer(answer(QDateTime(), QStringLiteral("pear"), true));
+    const QDateTime pearDue = *store.dueTime(file, QStringLiteral("pear"));
+    QVERIFY(pearDue >= before.addMSecs(dueOffset(3.173)));
+    QVERIFY(pearDue <= QDateTime::currentDateTime().addMSecs(dueOffset(3.173)));
+
     Inspector db(m_path);
-    QCOMPARE(db.value(QStringLiteral("SELECT reviews || '/' || lapses FROM memory")).toString(), QStringLiteral("2/1"));
+    QCOMPARE(db.value(QStringLiteral("SELECT reviews || '/' || lapses FROM memory WHERE word = 'apple'")).toString(),
+             QStringLiteral("2/1"));
+    // No day in the calendar from the answer without a time but today's.
+    QVERIFY(db.value(QStringLiteral("SELECT min(day) FROM days")).toLongLong() >=
+            std::min(noon().date(), QDate::currentDate()).toJulianDay());
 }
 
 void TestRecordStore::ratingFollowsMedian_data()
