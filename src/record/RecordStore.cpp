@@ -3,6 +3,7 @@
 #include "library/WordFile.h"
 
 #include <QAtomicInteger>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QSqlDatabase>
@@ -228,6 +229,23 @@ void RecordStore::close()
 
 RecordStore::Outcome RecordStore::open(const QString &path, int busyTimeoutMs, int setupTimeoutMs)
 {
+    // Copies started together can meet a lock that SQLite reports at once,
+    // without waiting (switching the journal, two readers both wanting to
+    // write), or read a file another copy is creating that very moment.
+    // Those pass; so the whole opening is tried again for a while.
+    QElapsedTimer timer;
+    timer.start();
+    for (int attempt = 1;; ++attempt) {
+        bool passing = false;
+        const Outcome outcome = openOnce(path, busyTimeoutMs, setupTimeoutMs, passing);
+        if (outcome.ok() || !passing || timer.elapsed() >= setupTimeoutMs)
+            return outcome;
+        std::this_thread::sleep_for(std::chrono::milliseconds(5 * std::min(attempt, 10)));
+    }
+}
+
+RecordStore::Outcome RecordStore::openOnce(const QString &path, int busyTimeoutMs, int setupTimeoutMs, bool &passing)
+{
     close();
     m_recentTimes.clear();
     auto failed = [this](Status status, const QString &detail) {
@@ -236,7 +254,12 @@ RecordStore::Outcome RecordStore::open(const QString &path, int busyTimeoutMs, i
         m_outcome = {status, detail};
         return m_outcome;
     };
-    auto failedWith = [&](const QSqlError &error) { return failed(statusOf(error), error.text()); };
+    auto failedWith = [&](const QSqlError &error) {
+        bool isNumber = false;
+        const int code = error.nativeErrorCode().toInt(&isNumber) & 0xff;
+        passing = isNumber && (code == 5 || code == 6 || code == 10); // BUSY, LOCKED, IOERR
+        return failed(statusOf(error), error.text());
+    };
 
     if (!QSqlDatabase::isDriverAvailable(QStringLiteral("QSQLITE")))
         return failed(Status::NoDriver, QStringLiteral("the QSQLITE driver is not installed"));

@@ -157,6 +157,7 @@ private:
 
     WriteResult fail(const QString &what);
     bool writeAnswer(const AnswerRecord &answer);
+    Outcome openOnce(const QString &path, int busyTimeoutMs, int setupTimeoutMs, bool &passing);
     void checkpointInBackground();
 };
 

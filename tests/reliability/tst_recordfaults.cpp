@@ -14,6 +14,7 @@
 #include <QtTest>
 
 #include <csignal>
+#include <cstdio>
 
 #include <sys/wait.h>
 #include <unistd.h>
@@ -222,11 +223,15 @@ void TestRecordFaults::killedWriterLeavesASoundDatabase()
     // answers agree with them.
     QRandomGenerator random(17);
     qint64 previous = 0;
-    int grew = 0;
     for (int round = 0; round < 20; ++round) {
+        // The writer says when its first answer is in, so that a slow start
+        // on a busy machine does not leave every kill before any write.
+        int ready[2];
+        QVERIFY(::pipe(ready) == 0);
         const pid_t child = ::fork();
         QVERIFY(child >= 0);
         if (child == 0) {
+            ::close(ready[0]);
             RecordStore store;
             if (!store.open(m_path, 1000).ok())
                 ::_exit(3);
@@ -234,13 +239,22 @@ void TestRecordFaults::killedWriterLeavesASoundDatabase()
                 const bool right = i % 3 != 0;
                 store.recordAnswer(answer(noon().addSecs(i), QStringLiteral("w%1").arg(i % 200), right, 1000 + i % 900,
                                           i % 4 == 0 ? 1 : 0));
+                if (i == 0) {
+                    const char byte = 1;
+                    [[maybe_unused]] const auto written = ::write(ready[1], &byte, 1);
+                    ::close(ready[1]);
+                }
             }
         }
-        QTest::qSleep(int(random.bounded(20, 150)));
+        ::close(ready[1]);
+        char byte = 0;
+        const bool started = ::read(ready[0], &byte, 1) == 1;
+        ::close(ready[0]);
+        QTest::qSleep(int(random.bounded(0, 120)));
         ::kill(child, SIGKILL);
         int status = 0;
         ::waitpid(child, &status, 0);
-        QVERIFY2(WIFSIGNALED(status),
+        QVERIFY2(started && WIFSIGNALED(status),
                  qPrintable(QStringLiteral("round %1: writer exited %2").arg(round).arg(WEXITSTATUS(status))));
 
         RecordStore store;
@@ -255,13 +269,10 @@ void TestRecordFaults::killedWriterLeavesASoundDatabase()
         QCOMPARE(db.value(QStringLiteral("SELECT coalesce(sum(answers), 0) FROM days")).toLongLong(), answers);
         QCOMPARE(db.value(QStringLiteral("SELECT coalesce(sum(reviews), 0) FROM memory")).toLongLong(),
                  db.value(QStringLiteral("SELECT count(*) FROM answers WHERE pass = 0")).toLongLong());
-        QVERIFY(answers >= previous);
-        if (answers > previous)
-            ++grew;
+        // Every round got its first answer in before the kill.
+        QVERIFY(answers > previous);
         previous = answers;
     }
-    // The writer got answers in before most kills, or the test saw nothing.
-    QVERIFY2(grew >= 10, qPrintable(QString::number(grew)));
 }
 
 void TestRecordFaults::copiesStartingTogetherBothRecord()
@@ -277,8 +288,10 @@ void TestRecordFaults::copiesStartingTogetherBothRecord()
             QVERIFY(child >= 0);
             if (child == 0) {
                 RecordStore store;
-                if (!store.open(path).ok())
+                if (!store.open(path).ok()) {
+                    std::fprintf(stderr, "copy %d: %s\n", copy, qPrintable(store.lastOutcome().detail));
                     ::_exit(int(store.lastOutcome().status) + 10);
+                }
                 const WriteResult result = store.recordAnswer(answer(noon(), QStringLiteral("copy%1").arg(copy), true));
                 ::_exit(result == WriteResult::Written ? 0 : 2);
             }
