@@ -6,6 +6,8 @@ set -euo pipefail
 packages=(
     build-essential cmake ninja-build pkg-config
     qt6-base-dev qt6-base-dev-tools libgl-dev
+    # The learning record: Qt SQL (in qt6-base-dev) and its SQLite driver.
+    libqt6sql6-sqlite
     xvfb xauth
     fonts-arphic-ukai fonts-arphic-uming
     # Media playback: Qt Multimedia plays through GStreamer. base+good read

@@ -1,0 +1,795 @@
+#include "record/RecordStore.h"
+
+#include "library/WordFile.h"
+
+#include <QAtomicInteger>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QFileInfo>
+#include <QSqlDatabase>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QVariant>
+
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <cmath>
+#include <thread>
+#include <vector>
+
+namespace {
+
+constexpr double MillisecondsPerDay = 86400.0 * 1000.0;
+
+QString nextConnectionName()
+{
+    static QAtomicInteger<int> counter;
+    return QStringLiteral("lexivane-record-%1").arg(counter.fetchAndAddRelaxed(1));
+}
+
+// SQLite's result codes, as the Qt driver passes them on (an extended code
+// carries its primary code in the low byte).
+RecordStore::Status statusOf(const QSqlError &error)
+{
+    bool isNumber = false;
+    const int code = error.nativeErrorCode().toInt(&isNumber) & 0xff;
+    if (!isNumber)
+        return RecordStore::Status::Failed;
+    switch (code) {
+    case 5: // SQLITE_BUSY
+    case 6: // SQLITE_LOCKED
+        return RecordStore::Status::Locked;
+    case 11: // SQLITE_CORRUPT
+    case 26: // SQLITE_NOTADB
+        return RecordStore::Status::Corrupt;
+    case 8:  // SQLITE_READONLY
+    case 10: // SQLITE_IOERR
+    case 13: // SQLITE_FULL
+    case 14: // SQLITE_CANTOPEN
+    case 23: // SQLITE_AUTH
+        return RecordStore::Status::Unwritable;
+    default:
+        return RecordStore::Status::Failed;
+    }
+}
+
+qint64 dayOf(const QDateTime &time)
+{
+    return time.toLocalTime().date().toJulianDay();
+}
+
+// Each step brings the schema from version n to n + 1; a database is taken
+// through every step it has not had yet, inside one transaction.
+bool migrate(QSqlDatabase &db, int from, QSqlError &error)
+{
+    const QList<QStringList> steps = {
+        // 0 -> 1: the first schema.
+        {
+            QStringLiteral("CREATE TABLE answers ("
+                           " id INTEGER PRIMARY KEY,"
+                           " at INTEGER NOT NULL," // ms since 1970, UTC
+                           " library TEXT NOT NULL,"
+                           " file TEXT NOT NULL,"
+                           " grp INTEGER NOT NULL,"
+                           " word TEXT NOT NULL,"
+                           " meaning TEXT NOT NULL,"
+                           " pass INTEGER NOT NULL,"
+                           " correct INTEGER NOT NULL,"
+                           " ms INTEGER NOT NULL)"),
+            QStringLiteral("CREATE TABLE box_events ("
+                           " id INTEGER PRIMARY KEY,"
+                           " at INTEGER NOT NULL,"
+                           " kind INTEGER NOT NULL," // 1 added to a box, 2 deleted from a library
+                           " box INTEGER NOT NULL,"
+                           " library TEXT NOT NULL,"
+                           " file TEXT NOT NULL,"
+                           " word TEXT NOT NULL,"
+                           " meaning TEXT NOT NULL)"),
+            // Running totals per word and per day, kept in step with the
+            // answers, so that the progress window never has to read the
+            // whole history.
+            QStringLiteral("CREATE TABLE words ("
+                           " file TEXT NOT NULL,"
+                           " word TEXT NOT NULL,"
+                           " library TEXT NOT NULL,"
+                           " meaning TEXT NOT NULL,"
+                           " grp INTEGER NOT NULL,"
+                           " answers INTEGER NOT NULL,"
+                           " wrong INTEGER NOT NULL,"
+                           " rights INTEGER NOT NULL,"
+                           " total_ms INTEGER NOT NULL,"
+                           " PRIMARY KEY (file, word)) WITHOUT ROWID"),
+            QStringLiteral("CREATE TABLE days ("
+                           " day INTEGER PRIMARY KEY," // Julian day of the local date
+                           " answers INTEGER NOT NULL,"
+                           " first_tries INTEGER NOT NULL,"
+                           " first_right INTEGER NOT NULL)"),
+            QStringLiteral("CREATE TABLE memory ("
+                           " file TEXT NOT NULL,"
+                           " word TEXT NOT NULL,"
+                           " library TEXT NOT NULL,"
+                           " meaning TEXT NOT NULL,"
+                           " stability REAL NOT NULL,"
+                           " difficulty REAL NOT NULL,"
+                           " last_review INTEGER NOT NULL,"
+                           " due INTEGER NOT NULL,"
+                           " reviews INTEGER NOT NULL,"
+                           " lapses INTEGER NOT NULL,"
+                           " PRIMARY KEY (file, word)) WITHOUT ROWID"),
+            QStringLiteral("CREATE INDEX memory_due ON memory (due)"),
+        },
+    };
+    QSqlQuery query(db);
+    for (int version = from; version < int(steps.size()); ++version) {
+        for (const QString &statement : steps[version]) {
+            if (!query.exec(statement)) {
+                error = query.lastError();
+                return false;
+            }
+        }
+    }
+    if (!query.exec(QStringLiteral("PRAGMA user_version = %1").arg(steps.size()))) {
+        error = query.lastError();
+        return false;
+    }
+    return true;
+}
+
+} // namespace
+
+class RecordStore::Private
+{
+public:
+    QString connection;
+    QSqlDatabase db;
+    std::unique_ptr<QSqlQuery> insertAnswer;
+    std::unique_ptr<QSqlQuery> upsertWord;
+    std::unique_ptr<QSqlQuery> upsertDay;
+    std::unique_ptr<QSqlQuery> selectMemory;
+    std::unique_ptr<QSqlQuery> upsertMemory;
+    std::unique_ptr<QSqlQuery> insertBoxEvent;
+    QSqlError lastError;
+    std::thread background;
+    std::atomic<bool> backgroundDone{true};
+    std::atomic<bool> stopBackground{false};
+
+    bool exec(const QString &statement)
+    {
+        QSqlQuery query(db);
+        if (query.exec(statement))
+            return true;
+        lastError = query.lastError();
+        return false;
+    }
+
+    std::unique_ptr<QSqlQuery> prepare(const QString &statement)
+    {
+        auto query = std::make_unique<QSqlQuery>(db);
+        if (!query->prepare(statement)) {
+            lastError = query->lastError();
+            return nullptr;
+        }
+        return query;
+    }
+
+    bool run(QSqlQuery &query)
+    {
+        if (query.exec())
+            return true;
+        lastError = query.lastError();
+        return false;
+    }
+
+    void rollback()
+    {
+        QSqlQuery query(db);
+        query.exec(QStringLiteral("ROLLBACK"));
+    }
+
+    void release()
+    {
+        insertAnswer.reset();
+        upsertWord.reset();
+        upsertDay.reset();
+        selectMemory.reset();
+        upsertMemory.reset();
+        insertBoxEvent.reset();
+        if (db.isValid())
+            db.close();
+        db = QSqlDatabase();
+        if (!connection.isEmpty())
+            QSqlDatabase::removeDatabase(connection);
+        connection.clear();
+    }
+};
+
+RecordStore::RecordStore()
+    : d(std::make_unique<Private>())
+{
+    m_outcome = {Status::Failed, QStringLiteral("not opened")};
+}
+
+RecordStore::~RecordStore()
+{
+    close();
+}
+
+void RecordStore::close()
+{
+    if (d->background.joinable()) {
+        d->stopBackground = true;
+        d->background.join();
+    }
+    if (m_recording)
+        checkpoint();
+    d->release();
+    m_recording = false;
+}
+
+RecordStore::Outcome RecordStore::open(const QString &path, int busyTimeoutMs, int setupTimeoutMs)
+{
+    // Copies started together can meet a lock that SQLite reports at once,
+    // without waiting (switching the journal, two readers both wanting to
+    // write), or read a file another copy is creating that very moment.
+    // Those pass; so the whole opening is tried again for a while.
+    QElapsedTimer timer;
+    timer.start();
+    for (int attempt = 1;; ++attempt) {
+        bool passing = false;
+        const Outcome outcome = openOnce(path, busyTimeoutMs, setupTimeoutMs, passing);
+        if (outcome.ok() || !passing || timer.elapsed() >= setupTimeoutMs)
+            return outcome;
+        std::this_thread::sleep_for(std::chrono::milliseconds(5 * std::min(attempt, 10)));
+    }
+}
+
+RecordStore::Outcome RecordStore::openOnce(const QString &path, int busyTimeoutMs, int setupTimeoutMs, bool &passing)
+{
+    close();
+    m_recentTimes.clear();
+    auto failed = [this](Status status, const QString &detail) {
+        d->release();
+        m_recording = false;
+        m_outcome = {status, detail};
+        return m_outcome;
+    };
+    auto failedWith = [&](const QSqlError &error) {
+        bool isNumber = false;
+        const int code = error.nativeErrorCode().toInt(&isNumber) & 0xff;
+        passing = isNumber && (code == 5 || code == 6 || code == 10); // BUSY, LOCKED, IOERR
+        return failed(statusOf(error), error.text());
+    };
+
+    if (!QSqlDatabase::isDriverAvailable(QStringLiteral("QSQLITE")))
+        return failed(Status::NoDriver, QStringLiteral("the QSQLITE driver is not installed"));
+    const QFileInfo info(path);
+    if (info.exists() && !info.isFile())
+        return failed(Status::Corrupt, QStringLiteral("not a plain file"));
+
+    d->connection = nextConnectionName();
+    d->db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), d->connection);
+    d->db.setDatabaseName(path);
+    d->db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=%1").arg(std::max(0, setupTimeoutMs)));
+    if (!d->db.open())
+        return failedWith(d->db.lastError());
+
+    // The first read finds a file that is no database at all.
+    QSqlQuery query(d->db);
+    if (!query.exec(QStringLiteral("PRAGMA user_version")) || !query.next())
+        return failedWith(query.lastError());
+    const int version = query.value(0).toInt();
+    query.finish();
+    if (version > SchemaVersion)
+        return failed(Status::TooNew, QStringLiteral("schema version %1").arg(version));
+
+    if (!query.exec(QStringLiteral("PRAGMA journal_mode = WAL")) || !query.next())
+        return failedWith(query.lastError());
+    // Without the log (a folder we cannot create files in) every write would
+    // fail later, in the middle of a test; better to know now.
+    if (query.value(0).toString().compare(QStringLiteral("wal"), Qt::CaseInsensitive) != 0)
+        return failed(Status::Unwritable, QStringLiteral("journal mode stays %1").arg(query.value(0).toString()));
+    query.finish();
+    // With a write-ahead log, NORMAL loses at most the last answers on a
+    // power cut and never damages the file; FULL would sync on every answer.
+    if (!d->exec(QStringLiteral("PRAGMA synchronous = NORMAL")))
+        return failedWith(d->lastError);
+    // SQLite copies the log back into the database (and syncs) inside
+    // whichever commit makes the log long enough: a pause of tens of
+    // milliseconds in the middle of a test. That copy is made at pauses
+    // instead (opening, closing, checkpoint() between groups) and, in a long
+    // session, on a thread of its own.
+    if (!d->exec(QStringLiteral("PRAGMA wal_autocheckpoint = 0")))
+        return failedWith(d->lastError);
+
+    if (version < SchemaVersion) {
+        if (!d->exec(QStringLiteral("BEGIN IMMEDIATE")))
+            return failedWith(d->lastError);
+        // A second copy started at the same moment may have brought the
+        // schema up while we waited for the lock.
+        int current = version;
+        if (query.exec(QStringLiteral("PRAGMA user_version")) && query.next())
+            current = query.value(0).toInt();
+        query.finish();
+        QSqlError error;
+        if (current < SchemaVersion && !migrate(d->db, current, error)) {
+            d->rollback();
+            return failedWith(error);
+        }
+        if (!d->exec(QStringLiteral("COMMIT"))) {
+            d->rollback();
+            return failedWith(d->lastError);
+        }
+    }
+
+    // From here on a lock is waited for only briefly: an answer must never
+    // hang on another copy of the program.
+    if (!d->exec(QStringLiteral("PRAGMA busy_timeout = %1").arg(std::max(0, busyTimeoutMs))))
+        return failedWith(d->lastError);
+
+    d->insertAnswer =
+        d->prepare(QStringLiteral("INSERT INTO answers (at, library, file, grp, word, meaning, pass, correct, ms)"
+                                  " VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?)"));
+    d->upsertWord = d->prepare(
+        QStringLiteral("INSERT INTO words (file, word, library, meaning, grp, answers, wrong, rights, total_ms)"
+                       " VALUES (?, ?, ?, ?, ?, 1, ?, ?, ?)"
+                       " ON CONFLICT (file, word) DO UPDATE SET library = excluded.library, meaning = excluded.meaning,"
+                       " grp = excluded.grp, answers = answers + 1, wrong = wrong + excluded.wrong,"
+                       " rights = rights + excluded.rights, total_ms = total_ms + excluded.total_ms"));
+    d->upsertDay = d->prepare(QStringLiteral(
+        "INSERT INTO days (day, answers, first_tries, first_right) VALUES (?, 1, ?, ?)"
+        " ON CONFLICT (day) DO UPDATE SET answers = answers + 1, first_tries = first_tries + excluded.first_tries,"
+        " first_right = first_right + excluded.first_right"));
+    d->selectMemory =
+        d->prepare(QStringLiteral("SELECT stability, difficulty, last_review FROM memory WHERE file = ? AND word = ?"));
+    d->upsertMemory = d->prepare(QStringLiteral(
+        "INSERT INTO memory (file, word, library, meaning, stability, difficulty, last_review, due, reviews, lapses)"
+        " VALUES (?, ?, ?, ?, ?, ?, ?, ?, 1, ?)"
+        " ON CONFLICT (file, word) DO UPDATE SET library = excluded.library, meaning = excluded.meaning,"
+        " stability = excluded.stability, difficulty = excluded.difficulty, last_review = excluded.last_review,"
+        " due = excluded.due, reviews = reviews + 1, lapses = lapses + excluded.lapses"));
+    d->insertBoxEvent = d->prepare(QStringLiteral(
+        "INSERT INTO box_events (at, kind, box, library, file, word, meaning) VALUES (?, ?, ?, ?, ?, ?, ?)"));
+    if (!d->insertAnswer || !d->upsertWord || !d->upsertDay || !d->selectMemory || !d->upsertMemory ||
+        !d->insertBoxEvent)
+        return failedWith(d->lastError);
+
+    // The newest right first tries, for the median that grades answers.
+    if (!query.exec(QStringLiteral("SELECT ms FROM answers WHERE pass = 0 AND correct = 1 ORDER BY id DESC LIMIT %1")
+                        .arg(MedianWindow)))
+        return failedWith(query.lastError());
+    while (query.next())
+        m_recentTimes.push_front(query.value(0).toLongLong());
+    query.finish();
+
+    m_recording = true;
+    m_outcome = {Status::Open, QString()};
+    checkpoint();
+    return m_outcome;
+}
+
+void RecordStore::checkpoint()
+{
+    // PASSIVE never waits for another copy's readers; what it cannot copy
+    // now is copied next time. A failure here loses nothing.
+    if (m_recording)
+        d->exec(QStringLiteral("PRAGMA wal_checkpoint(PASSIVE)"));
+    m_sinceCheckpoint = 0;
+}
+
+void RecordStore::checkpointInBackground()
+{
+    if (d->background.joinable()) {
+        // The previous copy is still running: leave it be and try again a
+        // little later rather than wait for it here.
+        if (!d->backgroundDone.load())
+            return;
+        d->background.join();
+    }
+    m_sinceCheckpoint = 0;
+    d->backgroundDone = false;
+    const QString path = d->db.databaseName();
+    // A connection of the thread's own: a Qt SQL connection belongs to the
+    // thread that made it. A writer never waits for a PASSIVE checkpoint.
+    //
+    // The log starts over only when an answer finds every frame in it
+    // copied, so the copy is repeated (a copy of a copied log costs nothing)
+    // until the log has started over, for three seconds at most, or until
+    // close().
+    d->stopBackground = false;
+    d->background = std::thread([path, done = &d->backgroundDone, stop = &d->stopBackground] {
+        const QString name = nextConnectionName();
+        {
+            QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
+            db.setDatabaseName(path);
+            db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=0"));
+            if (db.open()) {
+                QSqlQuery query(db);
+                int longest = 0;
+                for (int attempt = 0; attempt < 150 && !stop->load(); ++attempt) {
+                    if (!query.exec(QStringLiteral("PRAGMA wal_checkpoint(PASSIVE)")) || !query.next())
+                        break;
+                    const int frames = query.value(1).toInt();
+                    query.finish();
+                    // A shorter log than before means it has started over.
+                    if (frames < longest)
+                        break;
+                    longest = frames;
+                    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+                }
+                query.finish();
+            }
+            db.close();
+        }
+        QSqlDatabase::removeDatabase(name);
+        done->store(true);
+    });
+}
+
+RecordStore::WriteResult RecordStore::fail(const QString &what)
+{
+    d->rollback();
+    m_recording = false;
+    m_outcome = {statusOf(d->lastError), what + QStringLiteral(": ") + d->lastError.text()};
+    return WriteResult::Failed;
+}
+
+std::optional<qint64> RecordStore::medianAnswerTime() const
+{
+    if (int(m_recentTimes.size()) < MedianMinimum)
+        return std::nullopt;
+    std::vector<qint64> times(m_recentTimes.begin(), m_recentTimes.end());
+    const size_t middle = times.size() / 2;
+    std::nth_element(times.begin(), times.begin() + qsizetype(middle), times.end());
+    if (times.size() % 2 == 1)
+        return times[middle];
+    const qint64 upper = times[middle];
+    const qint64 lower = *std::max_element(times.begin(), times.begin() + qsizetype(middle));
+    return (lower + upper) / 2;
+}
+
+RecordStore::WriteResult RecordStore::recordAnswer(const AnswerRecord &answer)
+{
+    return recordAnswers({answer});
+}
+
+RecordStore::WriteResult RecordStore::recordAnswers(const QList<AnswerRecord> &answers)
+{
+    if (!m_recording)
+        return WriteResult::Off;
+    if (!d->exec(QStringLiteral("BEGIN IMMEDIATE")))
+        return fail(QStringLiteral("begin"));
+    const std::deque<qint64> recentBefore = m_recentTimes;
+    for (const AnswerRecord &answer : answers) {
+        if (!writeAnswer(answer)) {
+            // The median goes back with the answers it had taken in.
+            m_recentTimes = recentBefore;
+            return fail(QStringLiteral("answer"));
+        }
+    }
+    if (!d->exec(QStringLiteral("COMMIT"))) {
+        m_recentTimes = recentBefore;
+        return fail(QStringLiteral("commit"));
+    }
+    // An owner that never pauses still gets a bounded log (a few MB).
+    m_sinceCheckpoint += int(answers.size());
+    if (m_sinceCheckpoint >= CheckpointEvery)
+        checkpointInBackground();
+    return WriteResult::Written;
+}
+
+bool RecordStore::writeAnswer(const AnswerRecord &answer)
+{
+    // An answer without a time happened now; a null time would land on a
+    // day thousands of years ago and never fall due in order.
+    const QDateTime time = answer.time.isValid() ? answer.time : QDateTime::currentDateTime();
+    const qint64 at = time.toMSecsSinceEpoch();
+    const qint64 ms = std::max<qint64>(0, answer.milliseconds);
+    const int wrong = answer.right ? 0 : 1;
+    const bool firstTry = answer.pass == 0;
+
+    QSqlQuery &insert = *d->insertAnswer;
+    insert.bindValue(0, at);
+    insert.bindValue(1, answer.library);
+    insert.bindValue(2, answer.libraryFile);
+    insert.bindValue(3, answer.group);
+    insert.bindValue(4, answer.word);
+    insert.bindValue(5, answer.meaning);
+    insert.bindValue(6, answer.pass);
+    insert.bindValue(7, answer.right ? 1 : 0);
+    insert.bindValue(8, ms);
+    if (!d->run(insert))
+        return false;
+
+    QSqlQuery &word = *d->upsertWord;
+    word.bindValue(0, answer.libraryFile);
+    word.bindValue(1, answer.word);
+    word.bindValue(2, answer.library);
+    word.bindValue(3, answer.meaning);
+    word.bindValue(4, answer.group);
+    word.bindValue(5, wrong);
+    word.bindValue(6, 1 - wrong);
+    word.bindValue(7, ms);
+    if (!d->run(word))
+        return false;
+
+    QSqlQuery &day = *d->upsertDay;
+    day.bindValue(0, dayOf(time));
+    day.bindValue(1, firstTry ? 1 : 0);
+    day.bindValue(2, firstTry && answer.right ? 1 : 0);
+    if (!d->run(day))
+        return false;
+
+    // Only the first try says how well the word was remembered; the re-test
+    // passes come straight after the right answer was shown.
+    if (firstTry) {
+        QSqlQuery &select = *d->selectMemory;
+        select.bindValue(0, answer.libraryFile);
+        select.bindValue(1, answer.word);
+        if (!d->run(select))
+            return false;
+        const Fsrs::Rating rating = Fsrs::rate(answer.right, ms, medianAnswerTime());
+        Fsrs::MemoryState state;
+        if (select.next()) {
+            const Fsrs::MemoryState previous{select.value(0).toDouble(), select.value(1).toDouble()};
+            const double elapsed = double(at - select.value(2).toLongLong()) / MillisecondsPerDay;
+            state = Fsrs::nextState(previous, elapsed, rating);
+        } else {
+            state = Fsrs::firstReview(rating);
+        }
+        select.finish();
+        const qint64 due = at + qint64(std::llround(Fsrs::intervalDays(state.stability) * MillisecondsPerDay));
+
+        QSqlQuery &memory = *d->upsertMemory;
+        memory.bindValue(0, answer.libraryFile);
+        memory.bindValue(1, answer.word);
+        memory.bindValue(2, answer.library);
+        memory.bindValue(3, answer.meaning);
+        memory.bindValue(4, state.stability);
+        memory.bindValue(5, state.difficulty);
+        memory.bindValue(6, at);
+        memory.bindValue(7, due);
+        memory.bindValue(8, rating == Fsrs::Rating::Again ? 1 : 0);
+        if (!d->run(memory))
+            return false;
+    }
+
+    if (firstTry && answer.right) {
+        m_recentTimes.push_back(ms);
+        if (int(m_recentTimes.size()) > MedianWindow)
+            m_recentTimes.pop_front();
+    }
+    return true;
+}
+
+RecordStore::WriteResult RecordStore::recordBoxEvent(const BoxEvent &event)
+{
+    if (!m_recording)
+        return WriteResult::Off;
+    QSqlQuery &insert = *d->insertBoxEvent;
+    insert.bindValue(0, (event.time.isValid() ? event.time : QDateTime::currentDateTime()).toMSecsSinceEpoch());
+    insert.bindValue(1, int(event.kind));
+    insert.bindValue(2, event.kind == BoxEventKind::Added ? event.box : -1);
+    insert.bindValue(3, event.library);
+    insert.bindValue(4, event.libraryFile);
+    insert.bindValue(5, event.word);
+    insert.bindValue(6, event.meaning);
+    if (!d->run(insert))
+        return fail(QStringLiteral("box event"));
+    return WriteResult::Written;
+}
+
+std::optional<Fsrs::MemoryState> RecordStore::memoryState(const QString &libraryFile, const QString &word) const
+{
+    if (!d->db.isOpen())
+        return std::nullopt;
+    QSqlQuery query(d->db);
+    query.prepare(QStringLiteral("SELECT stability, difficulty FROM memory WHERE file = ? AND word = ?"));
+    query.addBindValue(libraryFile);
+    query.addBindValue(word);
+    if (!query.exec() || !query.next())
+        return std::nullopt;
+    return Fsrs::MemoryState{query.value(0).toDouble(), query.value(1).toDouble()};
+}
+
+std::optional<QDateTime> RecordStore::dueTime(const QString &libraryFile, const QString &word) const
+{
+    if (!d->db.isOpen())
+        return std::nullopt;
+    QSqlQuery query(d->db);
+    query.prepare(QStringLiteral("SELECT due FROM memory WHERE file = ? AND word = ?"));
+    query.addBindValue(libraryFile);
+    query.addBindValue(word);
+    if (!query.exec() || !query.next())
+        return std::nullopt;
+    return QDateTime::fromMSecsSinceEpoch(query.value(0).toLongLong(), Qt::UTC);
+}
+
+QList<DueWord> RecordStore::dueWords(const QDateTime &now, int limit) const
+{
+    QList<DueWord> words;
+    if (!d->db.isOpen() || limit <= 0)
+        return words;
+    QSqlQuery query(d->db);
+    query.setForwardOnly(true);
+    // The due time orders by how long ago the review fell due; the word
+    // breaks ties so the order never depends on the storage.
+    query.prepare(QStringLiteral("SELECT library, file, word, meaning, due, stability, difficulty FROM memory"
+                                 " WHERE due <= ? ORDER BY due, file, word LIMIT ?"));
+    query.addBindValue(now.toMSecsSinceEpoch());
+    query.addBindValue(limit);
+    if (!query.exec())
+        return words;
+    while (query.next()) {
+        words.append({query.value(0).toString(),
+                      query.value(1).toString(),
+                      query.value(2).toString(),
+                      query.value(3).toString(),
+                      QDateTime::fromMSecsSinceEpoch(query.value(4).toLongLong(), Qt::UTC),
+                      {query.value(5).toDouble(), query.value(6).toDouble()}});
+    }
+    return words;
+}
+
+int RecordStore::dueCount(const QDateTime &now) const
+{
+    if (!d->db.isOpen())
+        return 0;
+    QSqlQuery query(d->db);
+    query.prepare(QStringLiteral("SELECT count(*) FROM memory WHERE due <= ?"));
+    query.addBindValue(now.toMSecsSinceEpoch());
+    if (!query.exec() || !query.next())
+        return 0;
+    return query.value(0).toInt();
+}
+
+qint64 RecordStore::answerCount() const
+{
+    if (!d->db.isOpen())
+        return 0;
+    QSqlQuery query(d->db);
+    if (!query.exec(QStringLiteral("SELECT count(*) FROM answers")) || !query.next())
+        return 0;
+    return query.value(0).toLongLong();
+}
+
+qint64 RecordStore::boxEventCount() const
+{
+    if (!d->db.isOpen())
+        return 0;
+    QSqlQuery query(d->db);
+    if (!query.exec(QStringLiteral("SELECT count(*) FROM box_events")) || !query.next())
+        return 0;
+    return query.value(0).toLongLong();
+}
+
+QString RecordStore::integrityProblems() const
+{
+    if (!d->db.isOpen())
+        return QStringLiteral("not open");
+    QSqlQuery query(d->db);
+    if (!query.exec(QStringLiteral("PRAGMA integrity_check")))
+        return query.lastError().text();
+    QStringList problems;
+    while (query.next())
+        problems << query.value(0).toString();
+    if (problems == QStringList{QStringLiteral("ok")})
+        return QString();
+    return problems.join(u'\n');
+}
+
+ProgressData RecordStore::progress(const QList<LibraryInfo> &libraries, const QDate &today) const
+{
+    ProgressData data;
+    // Without a valid day there is no calendar to count on.
+    data.today = today.isValid() ? today : QDate::currentDate();
+    data.dailyAnswers.fill(0, ProgressData::Days);
+    const QDate firstWeek = data.today.addDays(1 - data.today.dayOfWeek()).addDays(-7 * (ProgressData::Weeks - 1));
+    for (int week = 0; week < ProgressData::Weeks; ++week)
+        data.weeks.append({firstWeek.addDays(7 * week), 0, 0});
+    for (const LibraryInfo &library : libraries) {
+        LibraryProgress row;
+        row.name = library.name;
+        row.file = library.file;
+        row.wordsTotal = std::max(0, library.wordCount);
+        row.groupsTotal = (row.wordsTotal + 24) / 25;
+        data.libraries.append(row);
+    }
+    if (!d->db.isOpen())
+        return data;
+
+    QSqlQuery query(d->db);
+    query.setForwardOnly(true);
+    const qint64 firstDay = std::min(data.firstDay().toJulianDay(), firstWeek.toJulianDay());
+    query.prepare(
+        QStringLiteral("SELECT day, answers, first_tries, first_right FROM days WHERE day >= ? AND day <= ?"));
+    query.addBindValue(firstDay);
+    query.addBindValue(data.today.toJulianDay());
+    if (query.exec()) {
+        const qint64 heatStart = data.firstDay().toJulianDay();
+        while (query.next()) {
+            const qint64 day = query.value(0).toLongLong();
+            if (day >= heatStart)
+                data.dailyAnswers[day - heatStart] += query.value(1).toInt();
+            const qint64 week = (day - firstWeek.toJulianDay()) / 7;
+            if (day >= firstWeek.toJulianDay() && week < ProgressData::Weeks) {
+                data.weeks[week].firstTries += query.value(2).toInt();
+                data.weeks[week].firstTriesRight += query.value(3).toInt();
+            }
+        }
+    }
+
+    // Met words and right words per group, for each library asked about.
+    QSqlQuery perGroup(d->db);
+    perGroup.setForwardOnly(true);
+    perGroup.prepare(QStringLiteral("SELECT grp, count(*), sum(rights > 0) FROM words WHERE file = ? GROUP BY grp"));
+    for (LibraryProgress &row : data.libraries) {
+        perGroup.addBindValue(row.file);
+        if (!perGroup.exec())
+            continue;
+        int met = 0;
+        while (perGroup.next()) {
+            const int group = perGroup.value(0).toInt();
+            met += perGroup.value(1).toInt();
+            const int right = perGroup.value(2).toInt();
+            if (group < 1 || group > row.groupsTotal)
+                continue;
+            const int groupSize = std::min(25, row.wordsTotal - (group - 1) * 25);
+            if (right >= groupSize)
+                ++row.groupsCompleted;
+        }
+        // Words since deleted from the library still count as met, but a
+        // bar never runs past its end.
+        row.wordsMet = std::min(met, row.wordsTotal);
+    }
+
+    query.prepare(QStringLiteral("SELECT library, file, word, meaning, wrong, answers, total_ms / answers AS average"
+                                 " FROM words ORDER BY wrong DESC, average DESC, file, word LIMIT ?"));
+    query.addBindValue(ProgressData::HardestCount);
+    if (query.exec()) {
+        while (query.next()) {
+            data.hardest.append({query.value(0).toString(), query.value(1).toString(), query.value(2).toString(),
+                                 query.value(3).toString(), query.value(4).toInt(), query.value(5).toInt(),
+                                 query.value(6).toLongLong()});
+        }
+    }
+
+    if (query.exec(QStringLiteral("SELECT coalesce(sum(answers), 0) FROM days")) && query.next())
+        data.totalAnswers = query.value(0).toLongLong();
+    return data;
+}
+
+QString RecordStore::messageFor(Status status)
+{
+    switch (status) {
+    case Status::Open:
+        return QString();
+    case Status::Unwritable:
+        return QStringLiteral("无法写入学习记录文件 lexvan.db，本次学习不做记录！");
+    case Status::Locked:
+        return QStringLiteral("学习记录文件 lexvan.db 正被另一个程序使用，本次学习不做记录！");
+    case Status::Corrupt:
+        return QStringLiteral("学习记录文件 lexvan.db 已损坏，本次学习不做记录！");
+    case Status::TooNew:
+        return QStringLiteral("学习记录文件 lexvan.db 来自更新版本的程序，本次学习不做记录！");
+    case Status::NoDriver:
+        return QStringLiteral("缺少 SQLite 数据库驱动，本次学习不做记录！");
+    case Status::Failed:
+        break;
+    }
+    return QStringLiteral("学习记录出错，本次学习不做记录！");
+}
+
+int countLibraryWords(const QString &path)
+{
+    QFile file(path);
+    if (!QFileInfo(path).isFile() || !file.open(QIODevice::ReadOnly))
+        return 0;
+    WordFileReader reader(file.readAll());
+    int count = 0;
+    // A record is a word line and a meaning line; a last word without its
+    // meaning is not a word the test can ask.
+    while (reader.skipNonEmptyLines(2) == 2)
+        ++count;
+    return count;
+}

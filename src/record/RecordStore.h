@@ -1,0 +1,166 @@
+#pragma once
+
+#include "record/Fsrs.h"
+#include "record/ProgressData.h"
+
+#include <QDateTime>
+#include <QList>
+#include <QString>
+
+#include <deque>
+#include <memory>
+#include <optional>
+
+// One answer in the typing test.
+struct AnswerRecord
+{
+    QDateTime time;
+    QString library;     // the name shown in the library lists
+    QString libraryFile; // the file name in the data folder
+    int group = 0;
+    QString word;
+    QString meaning; // kept so a word can later be sent to a box from the record
+    int pass = 0;    // 0 = first try, n = re-test pass n
+    bool right = false;
+    qint64 milliseconds = 0; // from the meaning shown to Enter
+};
+
+enum class BoxEventKind { Added = 1, Deleted = 2 };
+
+struct BoxEvent
+{
+    QDateTime time;
+    BoxEventKind kind = BoxEventKind::Added;
+    int box = -1; // the box a word was added to; -1 for a deletion
+    QString library;
+    QString libraryFile;
+    QString word;
+    QString meaning;
+};
+
+// A word whose review is due.
+struct DueWord
+{
+    QString library;
+    QString libraryFile;
+    QString word;
+    QString meaning;
+    QDateTime due;
+    Fsrs::MemoryState state;
+};
+
+// The learning record: lexvan.db, an SQLite database in the program folder.
+//
+// Recording must never get in the way of a test. Every failure (a folder
+// that cannot be written, a database locked by another copy of the program,
+// a damaged file, a full disk) is reported once, by the call that met it,
+// and from then on every write is a no-op that returns at once. Nothing here
+// throws, and a lock held elsewhere is waited for only briefly.
+//
+// Each answer is one transaction, so a kill at any moment leaves either the
+// whole answer or none of it; the journal is a write-ahead log.
+class RecordStore
+{
+public:
+    static QString fileName() { return QStringLiteral("lexvan.db"); }
+
+    // The schema this program writes; older databases are brought up to it
+    // when opened, newer ones are left alone.
+    static constexpr int SchemaVersion = 1;
+
+    enum class Status {
+        Open,
+        Unwritable, // the folder or file cannot be written (read-only, no room)
+        Locked,     // another program holds the database
+        Corrupt,    // the file is not a database or is damaged
+        TooNew,     // written by a later version of the program
+        NoDriver,   // Qt's SQLite driver is missing
+        Failed,     // anything else
+    };
+
+    struct Outcome
+    {
+        Status status = Status::Failed;
+        QString detail; // the database's own error text, for the log
+        bool ok() const { return status == Status::Open; }
+    };
+
+    enum class WriteResult {
+        Written,
+        Off,    // not recording (never opened, or an earlier failure)
+        Failed, // this write failed; recording is off from now on
+    };
+
+    // What to tell the user, once, when recording stops; empty for Open.
+    static QString messageFor(Status status);
+
+    RecordStore();
+    ~RecordStore();
+    RecordStore(const RecordStore &) = delete;
+    RecordStore &operator=(const RecordStore &) = delete;
+
+    // Opens (creating when missing) the database at `path`. `busyTimeoutMs`
+    // is the longest a write waits for a lock held by another copy;
+    // `setupTimeoutMs` the longest opening waits (copies started together
+    // take turns creating or checking the schema).
+    Outcome open(const QString &path, int busyTimeoutMs = 50, int setupTimeoutMs = 1000);
+    void close();
+
+    bool isRecording() const { return m_recording; }
+
+    // Copies the write-ahead log into the database file. Done on open and
+    // close; the owner may call it at a pause (the end of a group). Never
+    // inside an answer's commit, where it would cost a sync.
+    void checkpoint();
+    // After this many answers without a checkpoint, one runs on a thread of
+    // its own, so the log stays short in a long session without holding up
+    // an answer.
+    static constexpr int CheckpointEvery = 100;
+    // Why recording stopped, or Open while it goes on.
+    Outcome lastOutcome() const { return m_outcome; }
+
+    // Records the answer; a first try also moves the word's memory state.
+    WriteResult recordAnswer(const AnswerRecord &answer);
+    // Several answers in one transaction: all of them or none.
+    WriteResult recordAnswers(const QList<AnswerRecord> &answers);
+    WriteResult recordBoxEvent(const BoxEvent &event);
+
+    // The median time of the user's recent right answers at the first try,
+    // once there are enough of them to mean something.
+    std::optional<qint64> medianAnswerTime() const;
+    static constexpr int MedianWindow = 999;
+    static constexpr int MedianMinimum = 10;
+
+    std::optional<Fsrs::MemoryState> memoryState(const QString &libraryFile, const QString &word) const;
+    std::optional<QDateTime> dueTime(const QString &libraryFile, const QString &word) const;
+
+    // Words due at `now`, the longest overdue first, at most `limit`.
+    QList<DueWord> dueWords(const QDateTime &now, int limit) const;
+    int dueCount(const QDateTime &now) const;
+
+    // Everything the progress window shows, for the libraries given.
+    ProgressData progress(const QList<LibraryInfo> &libraries, const QDate &today) const;
+
+    qint64 answerCount() const;
+    qint64 boxEventCount() const;
+
+    // Runs SQLite's full check; empty when the database is sound.
+    QString integrityProblems() const;
+
+private:
+    class Private;
+    std::unique_ptr<Private> d;
+    bool m_recording = false;
+    Outcome m_outcome;
+    std::deque<qint64> m_recentTimes;
+    int m_sinceCheckpoint = 0;
+
+    WriteResult fail(const QString &what);
+    bool writeAnswer(const AnswerRecord &answer);
+    Outcome openOnce(const QString &path, int busyTimeoutMs, int setupTimeoutMs, bool &passing);
+    void checkpointInBackground();
+};
+
+// How many records (word and meaning) the library file at `path` holds; 0
+// when it cannot be read.
+int countLibraryWords(const QString &path);

@@ -1,0 +1,50 @@
+#pragma once
+
+#include "record/ProgressData.h"
+
+#include <QWidget>
+
+class AccuracyChart;
+class HeatmapChart;
+class LibraryBarsChart;
+class QComboBox;
+class QLabel;
+class QPushButton;
+class QTableWidget;
+
+// 学习记录: the learning record in pictures, and the hardest words with a
+// way to put each into a word box or hear it. The window only announces
+// those two wishes; its owner appends to the box and speaks.
+class ProgressWindow : public QWidget
+{
+    Q_OBJECT
+public:
+    explicit ProgressWindow(QWidget *parent = nullptr);
+
+    void setData(const ProgressData &data);
+    const ProgressData &data() const { return m_data; }
+
+    HeatmapChart *heatmap() const { return m_heatmap; }
+    AccuracyChart *accuracy() const { return m_accuracy; }
+    LibraryBarsChart *libraryBars() const { return m_bars; }
+    QTableWidget *hardestTable() const { return m_table; }
+
+signals:
+    // Put `word` with `meaning` into word box `box` (0 to 4).
+    void sendToBox(int box, const QString &word, const QString &meaning);
+    void speak(const QString &word);
+
+private:
+    ProgressData m_data;
+    QLabel *m_summary = nullptr;
+    HeatmapChart *m_heatmap = nullptr;
+    AccuracyChart *m_accuracy = nullptr;
+    LibraryBarsChart *m_bars = nullptr;
+    QTableWidget *m_table = nullptr;
+    QComboBox *m_box = nullptr;
+    QPushButton *m_send = nullptr;
+    QPushButton *m_speak = nullptr;
+
+    int selectedRow() const;
+    void updateButtons();
+};

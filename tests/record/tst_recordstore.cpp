@@ -1,0 +1,396 @@
+// The learning record on a real lexvan.db: what an answer writes, how the
+// memory state and the due time follow the answers, which words fall due
+// first, and the numbers the progress window is given.
+#include "ProgramFolder.h"
+#include "RecordFixtures.h"
+
+#include "record/RecordStore.h"
+
+#include <QtTest>
+
+using RecordFixtures::answer;
+using RecordFixtures::Inspector;
+using RecordFixtures::noon;
+
+namespace {
+
+constexpr qint64 Day = 86400LL * 1000;
+
+bool near(double actual, double expected)
+{
+    return std::abs(actual - expected) < 1e-9 * std::max(1.0, std::abs(expected));
+}
+
+qint64 dueOffset(double stabilityDays)
+{
+    return qint64(std::llround(stabilityDays * Day));
+}
+
+} // namespace
+
+class TestRecordStore : public QObject
+{
+    Q_OBJECT
+private slots:
+    void init();
+    void recordsAndReopens();
+    void firstTryMovesMemoryRetestDoesNot();
+    void ratingFollowsMedian_data();
+    void ratingFollowsMedian();
+    void dueWordsLongestOverdueFirst();
+    void progressNumbersOnGeneratedHistory();
+    void countsLibraryWords();
+    void longSessionKeepsTheLogShort();
+    void olderSchemaIsBroughtUp();
+    void newerSchemaIsLeftAlone();
+
+private:
+    std::unique_ptr<QTemporaryDir> m_dir;
+    QString m_path;
+};
+
+void TestRecordStore::init()
+{
+    m_dir = std::make_unique<QTemporaryDir>();
+    m_path = m_dir->filePath(RecordStore::fileName());
+}
+
+void TestRecordStore::recordsAndReopens()
+{
+    {
+        RecordStore store;
+        QCOMPARE(store.open(m_path).status, RecordStore::Status::Open);
+        QVERIFY(store.isRecording());
+        QCOMPARE(store.recordAnswer(answer(noon(), QStringLiteral("apple"), true)), RecordStore::WriteResult::Written);
+        QCOMPARE(store.recordAnswer(answer(noon(), QStringLiteral("pear"), false)), RecordStore::WriteResult::Written);
+        QCOMPARE(store.recordAnswer(answer(noon(), QStringLiteral("pear"), true, 900, 1)),
+                 RecordStore::WriteResult::Written);
+        BoxEvent added{noon(),
+                       BoxEventKind::Added,
+                       3,
+                       QStringLiteral("基础词汇"),
+                       QStringLiteral("basic.txt"),
+                       QStringLiteral("pear"),
+                       QStringLiteral("梨")};
+        BoxEvent deleted{noon(),
+                         BoxEventKind::Deleted,
+                         3,
+                         QStringLiteral("基础词汇"),
+                         QStringLiteral("basic.txt"),
+                         QStringLiteral("plum"),
+                         QStringLiteral("李子")};
+        QCOMPARE(store.recordBoxEvent(added), RecordStore::WriteResult::Written);
+        QCOMPARE(store.recordBoxEvent(deleted), RecordStore::WriteResult::Written);
+        // The log is in use while the store is open.
+        QVERIFY(QFile::exists(m_path + QStringLiteral("-wal")));
+    }
+    RecordStore store;
+    QVERIFY(store.open(m_path).ok());
+    QCOMPARE(store.answerCount(), 3);
+    QCOMPARE(store.boxEventCount(), 2);
+
+    Inspector db(m_path);
+    QCOMPARE(db.value(QStringLiteral("PRAGMA user_version")).toInt(), RecordStore::SchemaVersion);
+    QCOMPARE(db.value(QStringLiteral("PRAGMA journal_mode")).toString(), QStringLiteral("wal"));
+    QCOMPARE(db.value(QStringLiteral("SELECT group_concat(word || ':' || pass || ':' || correct || ':' || ms || ':' || "
+                                     "meaning || ':' || library, ' ') FROM answers"))
+                 .toString(),
+             QStringLiteral("apple:0:1:2000:释义-apple:基础词汇 pear:0:0:2000:释义-pear:基础词汇 "
+                            "pear:1:1:900:释义-pear:基础词汇"));
+    QCOMPARE(db.value(QStringLiteral("SELECT at FROM answers LIMIT 1")).toLongLong(), noon().toMSecsSinceEpoch());
+    // A deletion names no box.
+    QCOMPARE(db.value(QStringLiteral("SELECT group_concat(kind || ':' || box || ':' || word, ' ') FROM box_events"))
+                 .toString(),
+             QStringLiteral("1:3:pear 2:-1:plum"));
+}
+
+void TestRecordStore::firstTryMovesMemoryRetestDoesNot()
+{
+    RecordStore store;
+    QVERIFY(store.open(m_path).ok());
+    const QString apple = QStringLiteral("apple");
+    const QString file = QStringLiteral("basic.txt");
+    QVERIFY(!store.memoryState(file, apple));
+
+    // No median yet: right is Good.
+    store.recordAnswer(answer(noon(), apple, true));
+    auto state = store.memoryState(file, apple);
+    QVERIFY(state);
+    QVERIFY(near(state->stability, 3.173));
+    QVERIFY(near(state->difficulty, 5.282434422319005));
+    QCOMPARE(store.dueTime(file, apple)->toMSecsSinceEpoch(), noon().toMSecsSinceEpoch() + dueOffset(3.173));
+
+    // A wrong answer in a re-test pass changes nothing.
+    store.recordAnswer(answer(noon().addSecs(60), apple, false, 5000, 1));
+    state = store.memoryState(file, apple);
+    QVERIFY(near(state->stability, 3.173));
+
+    // Forgotten three days later.
+    const QDateTime later = noon().addDays(3);
+    store.recordAnswer(answer(later, apple, false, 5000));
+    state = store.memoryState(file, apple);
+    QVERIFY2(near(state->stability, 1.0555610912864883), qPrintable(QString::number(state->stability, 'g', 12)));
+    QVERIFY(near(state->difficulty, 6.796932579932991));
+    QCOMPARE(store.dueTime(file, apple)->toMSecsSinceEpoch(),
+             later.toMSecsSinceEpoch() + dueOffset(1.0555610912864883));
+
+    // The same word in another library is another word.
+    QVERIFY(!store.memoryState(QStringLiteral("fruit.txt"), apple));
+
+    // An answer that comes without a time counts as given now.
+    const QDateTime before = QDateTime::currentDateTime();
+    store.recordAnswer(answer(QDateTime(), QStringLiteral("pear"), true));
+    const QDateTime pearDue = *store.dueTime(file, QStringLiteral("pear"));
+    QVERIFY(pearDue >= before.addMSecs(dueOffset(3.173)));
+    QVERIFY(pearDue <= QDateTime::currentDateTime().addMSecs(dueOffset(3.173)));
+
+    Inspector db(m_path);
+    QCOMPARE(db.value(QStringLiteral("SELECT reviews || '/' || lapses FROM memory WHERE word = 'apple'")).toString(),
+             QStringLiteral("2/1"));
+    // No day in the calendar from the answer without a time but today's.
+    QVERIFY(db.value(QStringLiteral("SELECT min(day) FROM days")).toLongLong() >=
+            std::min(noon().date(), QDate::currentDate()).toJulianDay());
+}
+
+void TestRecordStore::ratingFollowsMedian_data()
+{
+    QTest::addColumn<int>("earlierAnswers"); // right first tries of 1000 ms before
+    QTest::addColumn<bool>("right");
+    QTest::addColumn<qint64>("ms");
+    QTest::addColumn<double>("stability"); // tells the rating apart
+    QTest::newRow("slow, no median yet") << 9 << true << qint64(50000) << 3.173;
+    QTest::newRow("slow") << 10 << true << qint64(2001) << 1.18385;
+    QTest::newRow("twice the median") << 10 << true << qint64(2000) << 3.173;
+    QTest::newRow("fast") << 10 << true << qint64(499) << 15.69105;
+    QTest::newRow("half the median") << 10 << true << qint64(500) << 3.173;
+    QTest::newRow("wrong and fast") << 10 << false << qint64(100) << 0.40255;
+}
+
+void TestRecordStore::ratingFollowsMedian()
+{
+    QFETCH(int, earlierAnswers);
+    QFETCH(bool, right);
+    QFETCH(qint64, ms);
+    QFETCH(double, stability);
+    {
+        RecordStore store;
+        QVERIFY(store.open(m_path).ok());
+        for (int i = 0; i < earlierAnswers; ++i)
+            store.recordAnswer(answer(noon(), QStringLiteral("w%1").arg(i), true, 1000));
+        // Wrong answers and re-test passes do not count towards the median.
+        store.recordAnswer(answer(noon(), QStringLiteral("x"), false, 90000));
+        store.recordAnswer(answer(noon(), QStringLiteral("x"), true, 90000, 1));
+    }
+    // The median survives closing the program.
+    RecordStore store;
+    QVERIFY(store.open(m_path).ok());
+    if (earlierAnswers >= RecordStore::MedianMinimum)
+        QCOMPARE(store.medianAnswerTime(), std::optional<qint64>(1000));
+    else
+        QVERIFY(!store.medianAnswerTime());
+    store.recordAnswer(answer(noon(), QStringLiteral("target"), right, ms));
+    const auto state = store.memoryState(QStringLiteral("basic.txt"), QStringLiteral("target"));
+    QVERIFY(state);
+    QVERIFY2(near(state->stability, stability), qPrintable(QString::number(state->stability)));
+}
+
+void TestRecordStore::dueWordsLongestOverdueFirst()
+{
+    RecordStore store;
+    QVERIFY(store.open(m_path).ok());
+    const QDateTime now = noon();
+    const QString basic = QStringLiteral("basic.txt");
+    const QString fruit = QStringLiteral("fruit.txt");
+    // Good: due 3.173 days later; Again: due 0.40255 days later.
+    store.recordAnswer(answer(now.addDays(-10), QStringLiteral("a"), true, 2000, 0, basic));    // due -6.8 d
+    store.recordAnswer(answer(now.addDays(-2), QStringLiteral("b"), false, 2000, 0, basic));    // due -1.6 d
+    store.recordAnswer(answer(now.addDays(-5), QStringLiteral("c"), true, 2000, 0, basic));     // due -1.8 d
+    store.recordAnswer(answer(now.addDays(-1), QStringLiteral("d"), true, 2000, 0, basic));     // due +2.2 d
+    store.recordAnswer(answer(now.addSecs(-3600), QStringLiteral("e"), false, 2000, 0, basic)); // due +8.7 h
+    store.recordAnswer(answer(now.addDays(-20), QStringLiteral("a"), true, 2000, 0, fruit));    // due -16.8 d
+    // Exactly due now counts as due.
+    store.recordAnswer(answer(now.addMSecs(-dueOffset(3.173)), QStringLiteral("f"), true, 2000, 0, basic));
+
+    auto words = [](const QList<DueWord> &due) {
+        QStringList names;
+        for (const DueWord &word : due)
+            names << word.libraryFile + u':' + word.word;
+        return names;
+    };
+    QCOMPARE(store.dueCount(now), 5);
+    QCOMPARE(words(store.dueWords(now, 25)),
+             (QStringList{QStringLiteral("fruit.txt:a"), QStringLiteral("basic.txt:a"), QStringLiteral("basic.txt:c"),
+                          QStringLiteral("basic.txt:b"), QStringLiteral("basic.txt:f")}));
+    QCOMPARE(words(store.dueWords(now, 2)),
+             (QStringList{QStringLiteral("fruit.txt:a"), QStringLiteral("basic.txt:a")}));
+    QVERIFY(store.dueWords(now, 0).isEmpty());
+    const QList<DueWord> first = store.dueWords(now, 1);
+    QCOMPARE(first[0].meaning, QStringLiteral("释义-a"));
+    QCOMPARE(first[0].library, QStringLiteral("基础词汇"));
+    QCOMPARE(first[0].due.toMSecsSinceEpoch(), now.addDays(-20).toMSecsSinceEpoch() + dueOffset(3.173));
+    // Answering a due word moves it out of the list.
+    store.recordAnswer(answer(now, QStringLiteral("a"), true, 2000, 0, fruit));
+    QCOMPARE(store.dueCount(now), 4);
+    QCOMPARE(store.dueCount(now.addDays(3)), 6);
+}
+
+void TestRecordStore::progressNumbersOnGeneratedHistory()
+{
+    // Local times, as the heatmap counts days on the user's calendar.
+    const QDate today(2026, 12, 8); // a Tuesday
+    auto at = [&](int daysAgo, int hour = 10) { return QDateTime(today.addDays(-daysAgo), QTime(hour, 0)); };
+    const QString basic = QStringLiteral("basic.txt");
+    const QString fruit = QStringLiteral("fruit.txt");
+    auto word = [](int n) { return QStringLiteral("word%1").arg(n, 2, 10, QLatin1Char('0')); };
+
+    RecordStore store;
+    QVERIFY(store.open(m_path).ok());
+    // More than a year ago: counted in the total only.
+    store.recordAnswer(answer(at(400), word(1), true, 1500, 0, basic, 1));
+    // Group 1, all 25 right at the first try, today.
+    for (int n = 1; n <= 25; ++n)
+        store.recordAnswer(answer(at(0), word(n), true, 1500, 0, basic, 1));
+    // Group 2, ten words wrong at the first try and right on the re-test,
+    // yesterday (Monday, so the same week as today).
+    for (int n = 26; n <= 35; ++n) {
+        store.recordAnswer(answer(at(1), word(n), false, 4000, 0, basic, 2));
+        store.recordAnswer(answer(at(1), word(n), true, 2000, 1, basic, 2));
+    }
+    // Group 3 (the last, ten words), all right, eight days ago.
+    for (int n = 51; n <= 60; ++n)
+        store.recordAnswer(answer(at(8), word(n), true, 1500, 0, basic, 3));
+    // Two fruit words thirty days ago (a Sunday); apple took three passes.
+    store.recordAnswer(answer(at(30), QStringLiteral("apple"), false, 5000, 0, fruit, 1));
+    store.recordAnswer(answer(at(30), QStringLiteral("apple"), false, 6000, 1, fruit, 1));
+    store.recordAnswer(answer(at(30), QStringLiteral("apple"), true, 4000, 2, fruit, 1));
+    store.recordAnswer(answer(at(30), QStringLiteral("pear"), false, 1000, 0, fruit, 1));
+    store.recordAnswer(answer(at(30), QStringLiteral("pear"), true, 1000, 1, fruit, 1));
+
+    const QList<LibraryInfo> libraries = {{QStringLiteral("基础词汇"), basic, 60},
+                                          {QStringLiteral("水果"), fruit, 10},
+                                          {QStringLiteral("空"), QStringLiteral("empty.txt"), 0}};
+    const ProgressData data = store.progress(libraries, today);
+
+    QCOMPARE(data.totalAnswers, 61);
+    QCOMPARE(data.dailyAnswers.size(), ProgressData::Days);
+    QCOMPARE(data.firstDay(), QDate(2025, 12, 9));
+    QCOMPARE(data.dailyAnswers[364], 25);
+    QCOMPARE(data.dailyAnswers[363], 20);
+    QCOMPARE(data.dailyAnswers[356], 10);
+    QCOMPARE(data.dailyAnswers[334], 5);
+    QCOMPARE(std::accumulate(data.dailyAnswers.begin(), data.dailyAnswers.end(), 0), 60);
+
+    QCOMPARE(data.weeks.size(), ProgressData::Weeks);
+    QCOMPARE(data.weeks.last().monday, QDate(2026, 12, 7));
+    QCOMPARE(data.weeks[51].firstTries, 35);
+    QCOMPARE(data.weeks[51].firstTriesRight, 25);
+    QCOMPARE(data.weeks[50].monday, QDate(2026, 11, 30));
+    QCOMPARE(data.weeks[50].accuracy(), 1.0);
+    QCOMPARE(data.weeks[46].monday, QDate(2026, 11, 2));
+    QCOMPARE(data.weeks[46].firstTries, 2);
+    QCOMPARE(data.weeks[46].accuracy(), 0.0);
+    int weeksWithTries = 0;
+    for (const WeekAccuracy &week : data.weeks)
+        weeksWithTries += week.firstTries > 0 ? 1 : 0;
+    QCOMPARE(weeksWithTries, 3);
+    QVERIFY(data.weeks[10].accuracy() < 0);
+
+    QCOMPARE(data.libraries.size(), 3);
+    const LibraryProgress &b = data.libraries[0];
+    QCOMPARE(b.name, QStringLiteral("基础词汇"));
+    QCOMPARE(QList<int>({b.groupsCompleted, b.groupsTotal, b.wordsMet, b.wordsTotal}), QList<int>({2, 3, 45, 60}));
+    const LibraryProgress &f = data.libraries[1];
+    QCOMPARE(QList<int>({f.groupsCompleted, f.groupsTotal, f.wordsMet, f.wordsTotal}), QList<int>({0, 1, 2, 10}));
+    const LibraryProgress &e = data.libraries[2];
+    QCOMPARE(QList<int>({e.groupsCompleted, e.groupsTotal, e.wordsMet, e.wordsTotal}), QList<int>({0, 0, 0, 0}));
+
+    // Most often wrong first, then slowest: apple (2 wrong), the ten group-2
+    // words (1 wrong, 3 s on average), pear (1 wrong, 1 s), then the rest.
+    QCOMPARE(data.hardest.size(), 47);
+    QCOMPARE(data.hardest[0].word, QStringLiteral("apple"));
+    QCOMPARE(data.hardest[0].wrong, 2);
+    QCOMPARE(data.hardest[0].answers, 3);
+    QCOMPARE(data.hardest[0].averageMilliseconds, 5000);
+    QCOMPARE(data.hardest[0].meaning, QStringLiteral("释义-apple"));
+    for (int i = 1; i <= 10; ++i) {
+        QCOMPARE(data.hardest[i].word, word(25 + i));
+        QCOMPARE(data.hardest[i].averageMilliseconds, 3000);
+    }
+    QCOMPARE(data.hardest[11].word, QStringLiteral("pear"));
+    QCOMPARE(data.hardest[12].wrong, 0);
+    QCOMPARE(data.hardest[12].word, word(1)); // two answers, still 1.5 s; ties go by name
+}
+
+void TestRecordStore::countsLibraryWords()
+{
+    ProgramFolder folder;
+    folder.writeNumberedLibrary(QStringLiteral("sixty.txt"), 60);
+    QCOMPARE(countLibraryWords(folder.dataPath(QStringLiteral("sixty.txt"))), 60);
+    // Empty lines do not count; a last word without its meaning is no record.
+    folder.writeLibrary(QStringLiteral("odd.txt"),
+                        {QStringLiteral("cat"), QString(), QStringLiteral("猫"), QString(), QStringLiteral("dog")});
+    QCOMPARE(countLibraryWords(folder.dataPath(QStringLiteral("odd.txt"))), 1);
+    QCOMPARE(countLibraryWords(folder.dataPath(QStringLiteral("missing.txt"))), 0);
+    QCOMPARE(countLibraryWords(folder.path()), 0);
+}
+
+void TestRecordStore::longSessionKeepsTheLogShort()
+{
+    // No checkpoint from the owner in a long session of quick answers with
+    // short pauses: the log is still copied back now and then and starts
+    // over, instead of growing with every answer (about 24 kB an answer,
+    // so about 14 MB here without it).
+    RecordStore store;
+    QVERIFY(store.open(m_path).ok());
+    qint64 largest = 0;
+    for (int i = 0; i < 600; ++i) {
+        QCOMPARE(store.recordAnswer(answer(noon().addSecs(i), QStringLiteral("w%1").arg(i % 700), i % 3 != 0)),
+                 RecordStore::WriteResult::Written);
+        largest = std::max(largest, QFileInfo(m_path + QStringLiteral("-wal")).size());
+        if (i % 150 == 149)
+            QTest::qWait(700);
+    }
+    QVERIFY2(largest < 8 * 1024 * 1024, qPrintable(QString::number(largest)));
+    store.close();
+    // Batches land whole.
+    QVERIFY(store.open(m_path).ok());
+    QCOMPARE(
+        store.recordAnswers({answer(noon(), QStringLiteral("x"), true), answer(noon(), QStringLiteral("y"), true)}),
+        RecordStore::WriteResult::Written);
+    QCOMPARE(store.answerCount(), 602);
+    QCOMPARE(store.integrityProblems(), QString());
+}
+
+void TestRecordStore::olderSchemaIsBroughtUp()
+{
+    {
+        Inspector db(m_path);
+        QVERIFY(db.exec(QStringLiteral("CREATE TABLE notes (text TEXT)")));
+        QVERIFY(db.exec(QStringLiteral("INSERT INTO notes VALUES ('keep me')")));
+    }
+    RecordStore store;
+    QVERIFY(store.open(m_path).ok());
+    QCOMPARE(store.recordAnswer(answer(noon(), QStringLiteral("apple"), true)), RecordStore::WriteResult::Written);
+    Inspector db(m_path);
+    QCOMPARE(db.value(QStringLiteral("PRAGMA user_version")).toInt(), RecordStore::SchemaVersion);
+    QCOMPARE(db.value(QStringLiteral("SELECT text FROM notes")).toString(), QStringLiteral("keep me"));
+}
+
+void TestRecordStore::newerSchemaIsLeftAlone()
+{
+    {
+        Inspector db(m_path);
+        QVERIFY(db.exec(QStringLiteral("CREATE TABLE answers (future TEXT)")));
+        QVERIFY(db.exec(QStringLiteral("PRAGMA user_version = %1").arg(RecordStore::SchemaVersion + 1)));
+    }
+    const QByteArray before = TestFiles::readBytes(m_path);
+    RecordStore store;
+    QCOMPARE(store.open(m_path).status, RecordStore::Status::TooNew);
+    QVERIFY(!store.isRecording());
+    QCOMPARE(store.recordAnswer(answer(noon(), QStringLiteral("apple"), true)), RecordStore::WriteResult::Off);
+    store.close();
+    QCOMPARE(TestFiles::readBytes(m_path), before);
+}
+
+QTEST_GUILESS_MAIN(TestRecordStore)
+#include "tst_recordstore.moc"
