@@ -3,7 +3,7 @@
 #
 #   fuzz/run.sh [TARGET|all] [SECONDS]
 #
-# TARGET is fuzz_settings, fuzz_library or fuzz_delete (default: all, one
+# TARGET is fuzz_settings, fuzz_library, fuzz_delete or fuzz_import (default: all, one
 # after another); SECONDS is the time per target (default 60). The seed
 # corpus in fuzz/corpus/TARGET is only read; new inputs go to
 # build-fuzz/corpus/TARGET and crashing inputs to build-fuzz/artifacts/.

@@ -194,7 +194,11 @@ void parseTsv(const QString &text, Outcome &outcome)
             qsizetype tab2 = content.indexOf(u'\t', tab + 1);
             if (tab2 < 0)
                 tab2 = content.size();
-            collect.row({content.left(tab).toString(), content.mid(tab + 1, tab2 - tab - 1).toString()}, line, true);
+            // The rest of the line goes along only so that a line with
+            // something in a later column is reported, not passed over.
+            collect.row({content.left(tab).toString(), content.mid(tab + 1, tab2 - tab - 1).toString(),
+                         content.mid(tab2).toString()},
+                        line, true);
         }
         pos = skipLineEnd(text, end);
     }
@@ -424,16 +428,19 @@ Format guessFormat(const QString &fileName, const QByteArray &bytes)
 
 QByteArray libraryBytes(const QList<Record> &records)
 {
-    const auto build = [&records](TextCodec::Encoding encoding) {
-        QByteArray out = TextCodec::bom(encoding);
-        for (const Record &record : records)
-            out += TextCodec::encode(record.word, encoding) + "\r\n" + TextCodec::encode(record.meaning, encoding) + "\r\n";
-        return out;
-    };
-    QByteArray gbk = build(TextCodec::Encoding::Gbk);
+    // One text, encoded once: an encoder per line would cost more than the
+    // whole parse.
+    QString text;
+    qsizetype length = 0;
+    for (const Record &record : records)
+        length += record.word.size() + record.meaning.size() + 4;
+    text.reserve(length);
+    for (const Record &record : records)
+        text += record.word + QStringLiteral("\r\n") + record.meaning + QStringLiteral("\r\n");
+    QByteArray gbk = TextCodec::encode(text, TextCodec::Encoding::Gbk);
     if (TextCodec::detect(gbk) == TextCodec::Encoding::Gbk)
         return gbk;
-    return build(TextCodec::Encoding::Utf8Bom);
+    return TextCodec::bom(TextCodec::Encoding::Utf8Bom) + TextCodec::encode(text, TextCodec::Encoding::Utf8Bom);
 }
 
 bool writeNewFile(const QString &path, const QByteArray &bytes)

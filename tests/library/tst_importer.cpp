@@ -70,6 +70,8 @@ void TestImporter::formats_data()
         << QStringList{QStringLiteral("apple=苹果@2"), QStringLiteral("big cat=大 猫@7")}
         << QStringList{QStringLiteral("4:no-separator"), QStringLiteral("5:no-word"), QStringLiteral("6:no-meaning")}
         << qsizetype(7);
+    QTest::newRow("tsv text only in a later column") << Format::Tsv << QStringLiteral("\t\textra\n\t \t\n")
+                                                     << QStringList() << QStringList{QStringLiteral("1:no-word")} << qsizetype(2);
     QTest::newRow("tsv lone CR, no final line end") << Format::Tsv << QStringLiteral("a\t甲\rb\t乙")
                                                     << QStringList{QStringLiteral("a=甲@1"), QStringLiteral("b=乙@2")}
                                                     << QStringList() << qsizetype(2);
