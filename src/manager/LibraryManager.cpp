@@ -100,10 +100,11 @@ void LibraryManager::createControls()
     m_table->setSelectionMode(QAbstractItemView::SingleSelection);
     m_table->setAlternatingRowColors(true);
     m_table->horizontalHeader()->setStretchLastSection(true);
-    m_table->setColumnWidth(NameColumn, 150);
-    m_table->setColumnWidth(FileColumn, 150);
-    m_table->setColumnWidth(RecordsColumn, 60);
-    m_table->setColumnWidth(GroupsColumn, 55);
+    m_table->setColumnWidth(NameColumn, 135);
+    m_table->setColumnWidth(FileColumn, 135);
+    m_table->setColumnWidth(RecordsColumn, 55);
+    m_table->setColumnWidth(GroupsColumn, 50);
+    m_table->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     connect(m_table, &QTableWidget::itemSelectionChanged, this, &LibraryManager::updateButtons);
     upper->addWidget(m_table, 1);
 
