@@ -51,6 +51,7 @@ QList<RegisteredLibrary> LibraryListEditor::libraries() const
         entry.name = trimSpaces(shown);
         entry.storedValue = m_ini.ReadString(kLibName, key, kWholeValue);
         entry.fileName = trimSpaces(m_ini.ReadString(kLibraryFileName, entry.name, kReadLength));
+        entry.origin = int(list.size());
         list << entry;
     }
     return list;
@@ -196,6 +197,28 @@ LibraryListEditor::Outcome LibraryListEditor::save(const QList<RegisteredLibrary
     for (const RegisteredLibrary &entry : after) {
         if (!holds(before, entry) && !entry.fileName.isEmpty())
             changes << Profile::Change{kLibraryFileName, entry.name, entry.fileName};
+    }
+    // The remembered places follow their library.
+    QList<int> newPlace(before.size(), -1);
+    for (int i = 0; i < after.size(); ++i) {
+        if (after[i].origin >= 0 && after[i].origin < before.size())
+            newPlace[after[i].origin] = i;
+    }
+    for (const char *section : {"Form1LastData", "Form2LastData", "Form4LastData"}) {
+        const QString sectionName = QString::fromLatin1(section);
+        const QString key = QStringLiteral("WordLibrary");
+        bool isNumber = false;
+        const int place = trimSpaces(m_ini.ReadString(sectionName, key, 10)).toInt(&isNumber);
+        if (!isNumber || place < 0 || place >= before.size() + LibraryRegistry::BoxCount)
+            continue; // nothing chosen, or nothing the windows would use
+        if (place >= before.size()) {
+            const int box = place - int(before.size());
+            changes << Profile::Change{sectionName, key, QString::number(after.size() + box)};
+        } else if (newPlace[place] >= 0) {
+            changes << Profile::Change{sectionName, key, QString::number(newPlace[place])};
+        } else {
+            changes << Profile::Change{sectionName, key, std::nullopt};
+        }
     }
     return m_ini.WriteChanges(changes) ? Outcome::Done : Outcome::WriteFailed;
 }

@@ -18,6 +18,8 @@ struct RegisteredLibrary
     // The value exactly as stored under LibN, uncut: kept as it is when the
     // entry itself is not changed.
     QString storedValue;
+    // Its place in the list when it was read; -1 for a new entry.
+    int origin = -1;
 };
 
 // Changes the list of registered libraries: [LibName] Lib0, Lib1, ... (the
@@ -26,6 +28,12 @@ struct RegisteredLibrary
 // a failed write leaves the old settings as they were. The key after the
 // last entry is always removed, so that no entry stranded behind a gap by a
 // hand edit comes back into the list unexpectedly.
+//
+// The windows remember their library by its place in the list (WordLibrary
+// in Form1LastData, Form2LastData and Form4LastData, the boxes counted after
+// the registered libraries). The same write moves those numbers with their
+// library; the number of a library that is removed is removed too, so the
+// window starts on its defaults rather than on whatever took that place.
 class LibraryListEditor
 {
 public:

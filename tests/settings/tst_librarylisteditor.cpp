@@ -40,6 +40,8 @@ private slots:
     void namesRefused_data();
     void namesRefused();
     void utf8SettingsCountUtf8Bytes();
+    void rememberedPlacesFollow_data();
+    void rememberedPlacesFollow();
     void strandedEntriesStayHidden();
     void batchIsAllOrNothing();
     void readOnlyFolderKeepsOldSettings();
@@ -160,6 +162,46 @@ void TestLibraryListEditor::utf8SettingsCountUtf8Bytes()
     QCOMPARE(editor.add(QStringLiteral("一二三四五六"), QStringLiteral("b.txt")), Outcome::Done);
     QCOMPARE(listed(), (QStringList{QStringLiteral("四级=a.txt"), QStringLiteral("一二三四五六=b.txt")}));
     QCOMPARE(TextCodec::detect(TestFiles::readBytes(m_folder->iniPath())), TextCodec::Encoding::Utf8);
+}
+
+void TestLibraryListEditor::rememberedPlacesFollow_data()
+{
+    // Stored: the test window on 水果 (1), the box window on 月光宝盒0 (3),
+    // the browse settings on 四级 (0).
+    QTest::addColumn<QString>("action");
+    QTest::addColumn<QStringList>("places"); // Form1, Form2, Form4; "-" for none
+    QTest::newRow("add") << QStringLiteral("add") << QStringList{QStringLiteral("1"), QStringLiteral("4"), QStringLiteral("0")};
+    QTest::newRow("remove 四级") << QStringLiteral("remove0") << QStringList{QStringLiteral("0"), QStringLiteral("2"), QStringLiteral("-")};
+    QTest::newRow("remove 水果") << QStringLiteral("remove1") << QStringList{QStringLiteral("-"), QStringLiteral("2"), QStringLiteral("0")};
+    QTest::newRow("move 水果 up") << QStringLiteral("up") << QStringList{QStringLiteral("0"), QStringLiteral("3"), QStringLiteral("1")};
+    QTest::newRow("rename 水果") << QStringLiteral("rename") << QStringList{QStringLiteral("1"), QStringLiteral("3"), QStringLiteral("0")};
+}
+
+void TestLibraryListEditor::rememberedPlacesFollow()
+{
+    QFETCH(QString, action);
+    QFETCH(QStringList, places);
+    m_folder->writeIni(kThree.mid(0, 9) + QStringList{QStringLiteral("WordLibrary=1"), QStringLiteral("WordGroup=3"),
+                                                      QStringLiteral("[Form2LastData]"), QStringLiteral("WordLibrary=3"),
+                                                      QStringLiteral("[Form4LastData]"), QStringLiteral("WordLibrary=0")});
+    LibraryListEditor editor(m_ini);
+    Outcome outcome = Outcome::NoSuchLibrary;
+    if (action == QStringLiteral("add"))
+        outcome = editor.add(QStringLiteral("托福"), QStringLiteral("toefl.txt"));
+    else if (action.startsWith(QStringLiteral("remove")))
+        outcome = editor.remove(action.back().digitValue());
+    else if (action == QStringLiteral("up"))
+        outcome = editor.move(1, -1);
+    else
+        outcome = editor.rename(1, QStringLiteral("水果蔬菜"));
+    QCOMPARE(outcome, Outcome::Done);
+    QStringList stored;
+    for (const char *section : {"Form1LastData", "Form2LastData", "Form4LastData"}) {
+        const QString value = m_ini.ReadString(QString::fromLatin1(section), QStringLiteral("WordLibrary"), 10);
+        stored << (value.isEmpty() ? QStringLiteral("-") : value);
+    }
+    QCOMPARE(stored, places);
+    QCOMPARE(m_ini.ReadString(QStringLiteral("Form1LastData"), QStringLiteral("WordGroup"), 10), QStringLiteral("3"));
 }
 
 void TestLibraryListEditor::strandedEntriesStayHidden()
