@@ -376,6 +376,28 @@ void LibraryManager::addLibrary()
         askName(QStringLiteral("添加词库"), Import::suggestDisplayName(path, iniEncoding, LibraryListEditor::NameLimit), -1);
     if (!name)
         return;
+    // A file put into data/ by hand is registered where it is, when its name
+    // can be stored and no other entry uses it.
+    const QFileInfo source(path);
+    const QString sourceName = source.fileName();
+    if (source.canonicalPath() == QFileInfo(m_app.dataDir()).canonicalFilePath()
+        && m_editor.checkFileName(sourceName) == LibraryListEditor::Outcome::Done) {
+        bool used = false;
+        for (const RegisteredLibrary &library : m_editor.libraries())
+            used = used || QString::compare(library.fileName, sourceName, Qt::CaseInsensitive) == 0;
+        if (!used) {
+            const LibraryListEditor::Outcome added = m_editor.add(*name, sourceName);
+            if (added != LibraryListEditor::Outcome::Done) {
+                m_app.dialogs().message(outcomeText(added));
+                return;
+            }
+            changed(int(m_editor.libraries().size()) - 1);
+            m_app.dialogs().message(QStringLiteral("已添加词库“%1”（data/%2，%3）：%4 个单词。")
+                                        .arg(*name, sourceName, encodingName(outcome.encoding))
+                                        .arg(outcome.records.size()));
+            return;
+        }
+    }
     const QString fileName = Import::suggestFileName(path, iniEncoding, LibraryListEditor::NameLimit,
                                                      [this](const QString &candidate) { return fileNameTaken(candidate); });
     QString report = QStringLiteral("已添加词库“%1”（data/%2，%3）：%4 个单词。")

@@ -167,6 +167,16 @@ void TestLibraryManager::addsTwoLineLibraryAsItIs()
     QVERIFY(f.dialogs.messages.first().startsWith(QStringLiteral("该文件中没有可用的单词")));
     QCOMPARE(f.registered().size(), 3);
     QVERIFY(!QFile::exists(f.folder.dataPath(QStringLiteral("empty.txt"))));
+
+    // A file already in data/ and not registered is registered where it is.
+    f.dialogs.clear();
+    f.folder.writeNumberedLibrary(QStringLiteral("mine.txt"), 26);
+    f.files << f.folder.dataPath(QStringLiteral("mine.txt"));
+    f.names << QStringLiteral("我的");
+    f.manager->addLibrary();
+    QCOMPARE(f.rows().last(), QStringLiteral("我的|mine.txt|26|2|GBK"));
+    QVERIFY(!QFile::exists(f.folder.dataPath(QStringLiteral("mine_2.txt"))));
+    QCOMPARE(f.dialogs.messages.size(), 1);
 }
 
 void TestLibraryManager::importsWithPreviewAndReport()
