@@ -7,6 +7,7 @@
 #include "app/Form1.h"
 #include "app/LexivaneApp.h"
 #include "boxes/Form2.h"
+#include "browse/Form4.h"
 #include "manager/ImportPreview.h"
 #include "manager/LibraryManager.h"
 #include "settings/CIniFile.h"
@@ -263,8 +264,10 @@ void TestLibraryManager::renameMoveAndListsFollow()
     Fixture f;
     Form2 *boxes = new Form2(*f.app);
     auto *boxList = boxes->findChild<QComboBox *>(QStringLiteral("Combo1"));
+    auto *browseList = f.app->browseSettings()->findChild<QComboBox *>(QStringLiteral("Combo1"));
     f.form1List()->setCurrentIndex(1); // 水果
     boxList->setCurrentIndex(0);       // 四级
+    browseList->setCurrentIndex(-1);   // nothing chosen
 
     f.manager->selectRow(1);
     f.manager->moveSelected(-1);
@@ -274,6 +277,8 @@ void TestLibraryManager::renameMoveAndListsFollow()
     QCOMPARE(f.form1List()->currentText(), QStringLiteral("水果"));
     QCOMPARE(boxList->currentText(), QStringLiteral("四级"));
     QCOMPARE(f.form1List()->count(), 2 + LibraryRegistry::BoxCount);
+    QCOMPARE(browseList->itemText(0), QStringLiteral("水果"));
+    QCOMPARE(browseList->currentIndex(), -1);
 
     // At the top already: nothing changes, nothing is said.
     f.manager->moveSelected(-1);
