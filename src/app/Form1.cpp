@@ -82,7 +82,8 @@ void Form1::createControls()
     Picture1->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     placeTwips(Picture1, 360, 720, 1095, 975);
     Picture1->installEventFilter(this);
-    // No designed key uses Ctrl+L; the line edits do not take it either.
+    // No other key of the window uses Ctrl+L, and the line edits do not
+    // take it either.
     auto *managerKey = new QShortcut(libraryManagerKey(), this);
     connect(managerKey, &QShortcut::activated, this, &Form1::libraryManagerRequested);
 
