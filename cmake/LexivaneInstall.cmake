@@ -28,6 +28,11 @@ install(CODE "
     include(\"${PROJECT_SOURCE_DIR}/cmake/StageProgramFolder.cmake\")
 ")
 
+# The exam libraries come from ECDICT, whose MIT licence asks for its notice
+# to travel with them.
+install(FILES "${PROJECT_SOURCE_DIR}/data/ECDICT-LICENSE" "${PROJECT_SOURCE_DIR}/data/SOURCES.md"
+    DESTINATION "${CMAKE_INSTALL_DATADIR}/doc/lexivane")
+
 # The launcher finds the program folder relative to itself, so an installed
 # tree can be moved as a whole.
 file(RELATIVE_PATH LAUNCHER_TO_PROGRAM_DIR

@@ -9,6 +9,8 @@ Formats (see the targets):
   fuzz_settings  the whole lexvan.ini
   fuzz_library   group number, LF, library file
   fuzz_delete    word, LF, library file
+  fuzz_import    one byte for the format (0 library, 1 TSV, 2 CSV,
+                 3 flashcard export), then the file
 """
 
 import os
@@ -135,7 +137,26 @@ def delete_seeds():
         write("fuzz_delete", name, data)
 
 
+def import_seeds():
+    library, tsv, csv, flashcard = b"\x00", b"\x01", b"\x02", b"\x03"
+    seeds = {
+        "library-basic": library + read("basic.txt"),
+        "library-odd": library + gbk("a\r\n甲\r\n\r\n   \r\nlast\r\n"),
+        "tsv-gbk": tsv + gbk("Word\tMeaning\r\napple\t苹果\textra\r\n\r\nno tab\r\n\t无词\r\nx\t \r\n"),
+        "tsv-utf8-bom": tsv + b"\xef\xbb\xbf" + "cat\t猫\nox\t牛\r".encode("utf-8"),
+        "csv-quoting": csv + gbk('"ice cream","冰淇淋, 雪糕"\nsay,"说 ""你好"""\n"two\nlines",跨行\r\n"broken,乙\nc,丙'),
+        "csv-utf8": csv + "word,释义\n春,spring\n,\n".encode("utf-8"),
+        "flashcard-html": flashcard + gbk("#separator:tab\n#html:true\n<b>run</b>\t跑<br>&nbsp;[sound:a.mp3]\tTag\n"
+                                           '"multi\nline"\t"<div>一</div>"\n&#20320;\t&lt;&gt;&amp;\n<br>\t空\n'),
+        "flashcard-unclosed": flashcard + b'"open\tclose"\n"never\tends\n' + gbk("好\t好\n"),
+        "csv-gbk-that-reads-as-utf8": csv + gbk("hi,浣犲ソ\n"),
+    }
+    for name, data in seeds.items():
+        write("fuzz_import", name, data)
+
+
 if __name__ == "__main__":
     settings_seeds()
     library_seeds()
     delete_seeds()
+    import_seeds()

@@ -21,6 +21,8 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMouseEvent>
+#include <QShortcut>
 #include <QScrollBar>
 
 namespace {
@@ -79,6 +81,11 @@ void Form1::createControls()
     Picture1->setPixmap(QPixmap(QStringLiteral(":/images/form1_picture.png")));
     Picture1->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     placeTwips(Picture1, 360, 720, 1095, 975);
+    Picture1->installEventFilter(this);
+    // No other key of the window uses Ctrl+L, and the line edits do not
+    // take it either.
+    auto *managerKey = new QShortcut(libraryManagerKey(), this);
+    connect(managerKey, &QShortcut::activated, this, &Form1::libraryManagerRequested);
 
     Label2 = new QLabel(QStringLiteral("组号："), this);
     Label2->setObjectName(QStringLiteral("Label2"));
@@ -163,6 +170,25 @@ int Form1::SetLibName()
     const QStringList names = LibraryRegistry::libraryNames(m_app.iniFile());
     Combo1->addItems(names);
     return int(names.size());
+}
+
+void Form1::reloadLibraryList()
+{
+    const QString chosen = Combo1->currentText();
+    const bool hadChoice = Combo1->currentIndex() >= 0;
+    Combo1->clear();
+    SetLibName();
+    if (!hadChoice) {
+        Combo1->setCurrentIndex(-1);
+        return;
+    }
+    const int found = Combo1->findText(chosen, Qt::MatchExactly | Qt::MatchCaseSensitive);
+    Combo1->setCurrentIndex(found >= 0 ? found : 0);
+}
+
+QKeySequence Form1::libraryManagerKey()
+{
+    return QKeySequence(Qt::CTRL | Qt::Key_L);
 }
 
 void Form1::load()
@@ -263,6 +289,13 @@ void Form1::remember_next_term()
 
 bool Form1::eventFilter(QObject *watched, QEvent *event)
 {
+    if (watched == Picture1 && event->type() == QEvent::MouseButtonPress) {
+        const auto *mouse = static_cast<QMouseEvent *>(event);
+        if (mouse->button() == Qt::LeftButton || mouse->button() == Qt::RightButton) {
+            emit bookMenuRequested(mouse->globalPosition().toPoint());
+            return true;
+        }
+    }
     if (event->type() == QEvent::KeyPress) {
         const auto *key = static_cast<QKeyEvent *>(event);
         if (watched == Text1)

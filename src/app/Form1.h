@@ -2,6 +2,7 @@
 
 #include "library/WordTable.h"
 
+#include <QKeySequence>
 #include <QWidget>
 
 #include <array>
@@ -47,10 +48,24 @@ public:
     qint16 ReadWords(const QString &groupText, const QString &libraryName);
     // Fills Combo1 with the library list; returns the number of entries added.
     int SetLibName();
+    // Fills Combo1 anew after the list changed, keeping the chosen library
+    // selected where it is still listed (else the first entry; nothing stays
+    // nothing).
+    void reloadLibraryList();
 
     const WordTable &words() const { return Words; }
     qint16 wordCount() const { return WordCount; }
     qint16 currentIndex() const { return CurrentIndex; }
+
+    // Opens the library manager from the test window.
+    static QKeySequence libraryManagerKey();
+
+signals:
+    // A click (left or right) on the book picture Picture1: the application
+    // opens its pop-up menu there.
+    void bookMenuRequested(const QPoint &globalPos);
+    // The library manager's keyboard shortcut was pressed.
+    void libraryManagerRequested();
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;

@@ -7,8 +7,10 @@
 #include "browse/Form4.h"
 #include "browse/Form5.h"
 #include "settings/ProfileFile.h"
+#include "manager/LibraryManager.h"
 
 #include <QCoreApplication>
+#include <QMenu>
 
 // The pictures live in a static library, whose resource registration the
 // linker would otherwise drop.
@@ -33,6 +35,9 @@ LexivaneApp::LexivaneApp(const QString &programDir, UserDialogs *dialogs)
 
 LexivaneApp::~LexivaneApp()
 {
+    // --- Book menu and library manager teardown ---
+    delete m_bookMenu.data();
+    delete m_libraryManager.data();
     // --- Box window teardown ---
     delete m_form2.data();
     // --- Browse mode teardown ---
@@ -54,8 +59,11 @@ void LexivaneApp::start()
 
 Form1 *LexivaneApp::form1()
 {
-    if (!m_form1)
+    if (!m_form1) {
         m_form1 = new Form1(*this);
+        connect(m_form1, &Form1::bookMenuRequested, this, &LexivaneApp::showBookMenu);
+        connect(m_form1, &Form1::libraryManagerRequested, this, &LexivaneApp::openLibraryManager);
+    }
     return m_form1;
 }
 
@@ -143,6 +151,58 @@ void LexivaneApp::browseSettingsClosed(Form4 *dialog)
         m_form4 = nullptr;
 }
 
+// --- Book menu and library manager ---
+
+void LexivaneApp::showBookMenu(const QPoint &globalPos)
+{
+    delete m_bookMenu.data();
+    m_bookMenu = new QMenu(m_form1);
+    m_bookMenu->setObjectName(QStringLiteral("bookMenu"));
+    m_bookMenu->setAttribute(Qt::WA_DeleteOnClose);
+    QFont kai(QStringLiteral("楷体_GB2312"));
+    kai.setPixelSize(15);
+    m_bookMenu->setFont(kai);
+    QAction *manager = m_bookMenu->addAction(QStringLiteral("词库管理…"));
+    manager->setObjectName(QStringLiteral("libraryManagerAction"));
+    manager->setShortcut(Form1::libraryManagerKey());
+    connect(manager, &QAction::triggered, this, &LexivaneApp::openLibraryManager);
+    m_bookMenu->popup(globalPos);
+}
+
+QMenu *LexivaneApp::bookMenu() const
+{
+    return m_bookMenu;
+}
+
+LibraryManager *LexivaneApp::openLibraryManager()
+{
+    if (!m_libraryManager) {
+        m_libraryManager = new LibraryManager(*this);
+        m_libraryManager->setAttribute(Qt::WA_DeleteOnClose);
+        connect(m_libraryManager, &LibraryManager::libraryListChanged, this, &LexivaneApp::reloadLibraryLists);
+    }
+    m_libraryManager->show();
+    m_libraryManager->raise();
+    m_libraryManager->activateWindow();
+    return m_libraryManager;
+}
+
+LibraryManager *LexivaneApp::libraryManager() const
+{
+    return m_libraryManager;
+}
+
+void LexivaneApp::reloadLibraryLists()
+{
+    if (m_form1)
+        m_form1->reloadLibraryList();
+    if (m_form2)
+        m_form2->reloadLibraryList();
+    if (m_form4)
+        m_form4->reloadLibraryList();
+    emit libraryListChanged();
+}
+
 // --- End of the mode sections ---
 
 void LexivaneApp::testWindowClosed()
@@ -153,5 +213,7 @@ void LexivaneApp::testWindowClosed()
         boxes->unload();
     if (m_form5)
         m_form5->close();
+    if (m_libraryManager)
+        m_libraryManager->close();
     QCoreApplication::quit();
 }

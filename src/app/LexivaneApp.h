@@ -4,6 +4,7 @@
 #include "settings/CIniFile.h"
 
 #include <QObject>
+#include <QPoint>
 #include <QPointer>
 #include <QString>
 
@@ -14,6 +15,8 @@ class Form2;
 class Form3;
 class Form4;
 class Form5;
+class LibraryManager;
+class QMenu;
 class UserDialogs;
 
 // Owns the windows and the one shared settings file. A window is created the
@@ -73,6 +76,24 @@ public:
     // The test window was closed: the program ends with it.
     void testWindowClosed();
 
+    // --- Book menu and library manager (src/manager) ---
+    // The pop-up menu of the test window's book picture, opened at
+    // `globalPos` without waiting for a choice. Every tool reached from the
+    // book is an item of this one menu.
+    void showBookMenu(const QPoint &globalPos);
+    // The book menu while it is open, else nullptr.
+    QMenu *bookMenu() const;
+    // Opens the library manager (or brings it to the front).
+    LibraryManager *openLibraryManager();
+    // The library manager while it is open, else nullptr.
+    LibraryManager *libraryManager() const;
+    // The registered libraries changed: every open window's library list is
+    // filled again.
+    void reloadLibraryLists();
+
+signals:
+    void libraryListChanged();
+
 private:
     QString m_programDir;
     CIniFile m_iniFile;
@@ -87,4 +108,7 @@ private:
     QPointer<Form3> m_form3;
     QPointer<Form4> m_form4;
     SingleRandom m_browseRandom;
+    // --- Book menu and library manager members ---
+    QPointer<QMenu> m_bookMenu;
+    QPointer<LibraryManager> m_libraryManager;
 };

@@ -253,6 +253,20 @@ int Form2::SetLibName()
     return int(names.size());
 }
 
+void Form2::reloadLibraryList()
+{
+    const QString chosen = Combo1->currentText();
+    const bool hadChoice = Combo1->currentIndex() >= 0;
+    Combo1->clear();
+    SetLibName();
+    if (!hadChoice) {
+        Combo1->setCurrentIndex(-1);
+        return;
+    }
+    const int found = Combo1->findText(chosen, Qt::MatchExactly | Qt::MatchCaseSensitive);
+    Combo1->setCurrentIndex(found >= 0 ? found : 0);
+}
+
 void Form2::load()
 {
     const int entries = SetLibName();

@@ -40,6 +40,10 @@ public:
     qint16 ReadWords(const QString &groupText, const QString &libraryName);
     // Fills Combo1 with the library list; returns the number of entries added.
     int SetLibName();
+    // Fills Combo1 anew after the list changed, keeping the chosen library
+    // selected where it is still listed (else the first entry; nothing stays
+    // nothing).
+    void reloadLibraryList();
     // Recounts the boxes from their files.
     void IniBoxSum();
     // Removes the word of `row` from the library the shown group came from,

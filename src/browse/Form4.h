@@ -41,6 +41,10 @@ public:
 
     // Fills Combo1 with the library list; returns the number of entries added.
     int SetLibName();
+    // Fills Combo1 anew after the list changed, keeping the chosen library
+    // selected where it is still listed (else the first entry; nothing stays
+    // nothing).
+    void reloadLibraryList();
     // "确定": checks the input, opens the browse bar, saves, closes.
     void Command1_Click();
     // Closes and destroys the dialog without saving (the bar's "返回").

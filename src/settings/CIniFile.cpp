@@ -32,6 +32,18 @@ bool CIniFile::WriteString(const QString &section, const QString &key, const QSt
     return true;
 }
 
+bool CIniFile::WriteChanges(const QList<Profile::Change> &changes)
+{
+    if (IniNotSpecified())
+        return false;
+    if (!Profile::writeChanges(m_iniPath, changes)) {
+        m_errorText = QStringLiteral("写入失败");
+        return false;
+    }
+    m_errorText.clear();
+    return true;
+}
+
 QString CIniFile::ReadString(const QString &section, const QString &key, long size)
 {
     if (IniNotSpecified())

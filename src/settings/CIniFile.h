@@ -1,5 +1,7 @@
 #pragma once
 
+#include "settings/ProfileFile.h"
+
 #include <QString>
 
 // The settings file. Every read goes to the file and nothing is cached, so a
@@ -18,6 +20,10 @@ public:
     // as needed. The file is replaced whole and atomically, so a failed write
     // leaves the old file as it was. Returns false on failure.
     bool WriteString(const QString &section, const QString &key, const QString &value);
+
+    // Applies several writes and removals as one replacement of the file:
+    // all or nothing. Returns false (file unchanged) on failure.
+    bool WriteChanges(const QList<Profile::Change> &changes);
 
     // The stored value cut to size - 1 bytes of the file's encoding (never half
     // a character); empty when the file, section or key is missing or no path

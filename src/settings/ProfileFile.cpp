@@ -491,6 +491,47 @@ bool isRandomSuffix(QStringView suffix)
     }
     const bool word = upper == 0 || upper == 6 || (restLower && upper == 1);
     return !word;
+
+// Applies one change to the file's bytes in memory; false when the change is
+// refused. `encoding` is the file's, decided once before the first change.
+bool applyChange(QByteArray &bytes, Encoding encoding, const Change &change)
+{
+    const QString sectionName = trimBlanks(change.section);
+    const QString keyName = trimBlanks(change.key);
+    if (refused(sectionName, keyName, change.value.value_or(QString())))
+        return false;
+
+    if (!change.value) {
+        // Removal takes every line of the key in the section: with only the
+        // first gone, a hand-made duplicate below it would take its place.
+        for (;;) {
+            ProfileText file(bytes);
+            const Lookup found = find(file, Name(sectionName), Name(keyName));
+            if (!found.keyFound)
+                return true;
+            bytes = bytes.left(found.keyLine.start) + bytes.mid(found.keyLine.next);
+        }
+    }
+
+    ProfileText file(bytes);
+    const QByteArray valueBytes = TextCodec::encode(*change.value, encoding);
+    const Lookup found = find(file, Name(sectionName), Name(keyName));
+    if (found.keyFound) {
+        if (unquote(found.rawValue) == unquote(valueBytes))
+            return true; // a read gives the same text already
+        bytes = bytes.left(found.keyLine.start) + found.keyName.toByteArray() + '=' + valueBytes + kLineEnd
+            + bytes.mid(found.keyLine.next);
+    } else if (found.sectionFound) {
+        const Line &after = found.lastFilledLine;
+        bytes = bytes.left(after.next) + (after.hasLineEnd() ? QByteArray() : kLineEnd)
+            + TextCodec::encode(keyName, encoding) + '=' + valueBytes + kLineEnd + bytes.mid(after.next);
+    } else {
+        if (bytes.size() > file.bodyStart() && !bytes.endsWith('\n') && !bytes.endsWith('\r'))
+            bytes += kLineEnd;
+        bytes += '[' + TextCodec::encode(sectionName, encoding) + ']' + kLineEnd + TextCodec::encode(keyName, encoding)
+            + '=' + valueBytes + kLineEnd;
+    }
+    return true;
 }
 
 } // namespace
@@ -518,11 +559,15 @@ int removeLeftoverCopies(const QString &path)
     return removed;
 }
 
+
 bool writeString(const QString &path, const QString &section, const QString &key, const QString &value)
 {
-    const QString sectionName = trimBlanks(section);
-    const QString keyName = trimBlanks(key);
-    if (path.isEmpty() || refused(sectionName, keyName, value))
+    return writeChanges(path, {Change{section, key, value}});
+}
+
+bool writeChanges(const QString &path, const QList<Change> &changes)
+{
+    if (path.isEmpty())
         return false;
 
     QByteArray old;
@@ -539,32 +584,18 @@ bool writeString(const QString &path, const QString &section, const QString &key
         }
     }
 
-    ProfileText file(old);
-    const Encoding encoding = old.isEmpty() ? Encoding::Gbk : file.encoding();
-    const QByteArray valueBytes = TextCodec::encode(value, encoding);
-    const Lookup found = find(file, Name(sectionName), Name(keyName));
-
-    QByteArray updated;
-    if (found.keyFound) {
-        if (unquote(found.rawValue) == unquote(valueBytes))
-            return true; // a read gives the same text already: leave the file alone
-        updated = old.left(found.keyLine.start) + found.keyName.toByteArray() + '=' + valueBytes + kLineEnd
-            + old.mid(found.keyLine.next);
-    } else if (found.sectionFound) {
-        const Line &after = found.lastFilledLine;
-        updated = old.left(after.next) + (after.hasLineEnd() ? QByteArray() : kLineEnd)
-            + TextCodec::encode(keyName, encoding) + '=' + valueBytes + kLineEnd + old.mid(after.next);
-    } else {
-        updated = old;
-        if (updated.size() > file.bodyStart() && !updated.endsWith('\n') && !updated.endsWith('\r'))
-            updated += kLineEnd;
-        updated += '[' + TextCodec::encode(sectionName, encoding) + ']' + kLineEnd + TextCodec::encode(keyName, encoding)
-            + '=' + valueBytes + kLineEnd;
+    const Encoding encoding = old.isEmpty() ? Encoding::Gbk : ProfileText(old).encoding();
+    QByteArray updated = old;
+    for (const Change &change : changes) {
+        if (!applyChange(updated, encoding, change))
+            return false;
     }
+    if (updated == old)
+        return true; // nothing to change: leave the file alone
     // The file's encoding is guessed from its bytes. Were the new bytes to
     // be guessed otherwise (the value replaced held the only bytes that are
     // not UTF-8, say), every other name in the file would read differently
-    // afterwards, the written one included. Rather not save this value.
+    // afterwards, the written one included. Rather not save these values.
     if (TextCodec::detect(updated) != encoding)
         return false;
     return replaceFile(path, updated);

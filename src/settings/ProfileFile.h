@@ -1,6 +1,9 @@
 #pragma once
 
+#include <QList>
 #include <QString>
+
+#include <optional>
 
 // Our own reader and writer of sectioned key/value files ("private profile"
 // files), working on the file's bytes so that the program behaves the same on
@@ -55,5 +58,20 @@ bool writeString(const QString &path, const QString &section, const QString &key
 // a plain file older than `path` itself, so a write still going on is never
 // touched. Nothing else is removed. Returns how many were removed.
 int removeLeftoverCopies(const QString &path);
+
+// One change of a batch: sets `key` in `section` to `value`, or removes every
+// line of the key from the section when `value` is empty (std::nullopt).
+struct Change
+{
+    QString section;
+    QString key;
+    std::optional<QString> value;
+};
+
+// Applies the changes in order and replaces the file once, so that either all
+// of them are saved or, on any failure or refusal (as for writeString), none
+// and the file stays as it was. Removing a key that is not there is no
+// change; a batch that changes nothing leaves the file untouched.
+bool writeChanges(const QString &path, const QList<Change> &changes);
 
 } // namespace Profile

@@ -1,0 +1,548 @@
+#include "manager/LibraryManager.h"
+
+#include "app/LexivaneApp.h"
+#include "library/LibraryStats.h"
+#include "library/ReadyMade.h"
+#include "manager/ImportPreview.h"
+#include "manager/ManagerLook.h"
+#include "settings/LibraryRegistry.h"
+#include "settings/UserDialogs.h"
+
+#include <QDir>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QInputDialog>
+#include <QLabel>
+#include <QListWidget>
+#include <QPushButton>
+#include <QTableWidget>
+#include <QVBoxLayout>
+
+namespace {
+
+enum Column { NameColumn, FileColumn, RecordsColumn, GroupsColumn, EncodingColumn, ColumnCount };
+
+QString defaultChooseFile(QWidget *parent, const QString &title, const QString &filter)
+{
+    return QFileDialog::getOpenFileName(parent, title, QDir::homePath(), filter);
+}
+
+std::optional<QString> defaultAskText(QWidget *parent, const QString &title, const QString &label, const QString &text)
+{
+    bool ok = false;
+    const QString answer = QInputDialog::getText(parent, title, label, QLineEdit::Normal, text, &ok);
+    if (!ok)
+        return std::nullopt;
+    return answer;
+}
+
+std::optional<LibraryManager::ImportChoice> defaultPreview(QWidget *parent, const QString &path, const QByteArray &bytes,
+                                                           Import::Format format, const QString &name)
+{
+    ImportPreview preview(parent, path, bytes, format, name);
+    if (preview.exec() != QDialog::Accepted)
+        return std::nullopt;
+    return LibraryManager::ImportChoice{preview.format(), preview.name()};
+}
+
+QString reasonText(Import::SkipReason reason)
+{
+    switch (reason) {
+    case Import::SkipReason::NoSeparator:
+        return QStringLiteral("没有分隔符");
+    case Import::SkipReason::NoWord:
+        return QStringLiteral("没有单词");
+    case Import::SkipReason::NoMeaning:
+        return QStringLiteral("没有释义");
+    case Import::SkipReason::UnclosedQuote:
+        return QStringLiteral("引号没有结束");
+    }
+    return {};
+}
+
+} // namespace
+
+LibraryManager::LibraryManager(LexivaneApp &app)
+    : QWidget(nullptr, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint)
+    , m_app(app)
+    , m_editor(app.iniFile())
+    , m_chooseFile(defaultChooseFile)
+    , m_askText(defaultAskText)
+    , m_preview(defaultPreview)
+{
+    createControls();
+    refresh();
+}
+
+LibraryManager::~LibraryManager() = default;
+
+void LibraryManager::createControls()
+{
+    setObjectName(QStringLiteral("LibraryManager"));
+    setWindowTitle(QStringLiteral("词库管理"));
+    ManagerLook::apply(this);
+    resize(660, 470);
+
+    auto *layout = new QVBoxLayout(this);
+    auto *listed = new QLabel(QStringLiteral("已登记的词库（按测试窗口中的顺序）："), this);
+    layout->addWidget(listed);
+
+    auto *upper = new QHBoxLayout;
+    m_table = new QTableWidget(0, ColumnCount, this);
+    m_table->setObjectName(QStringLiteral("libraries"));
+    m_table->setHorizontalHeaderLabels({QStringLiteral("名称"), QStringLiteral("文件"), QStringLiteral("词数"),
+                                        QStringLiteral("组数"), QStringLiteral("编码")});
+    m_table->verticalHeader()->hide();
+    m_table->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    m_table->setSelectionBehavior(QAbstractItemView::SelectRows);
+    m_table->setSelectionMode(QAbstractItemView::SingleSelection);
+    m_table->setAlternatingRowColors(true);
+    m_table->horizontalHeader()->setStretchLastSection(true);
+    m_table->setColumnWidth(NameColumn, 135);
+    m_table->setColumnWidth(FileColumn, 135);
+    m_table->setColumnWidth(RecordsColumn, 55);
+    m_table->setColumnWidth(GroupsColumn, 50);
+    m_table->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    connect(m_table, &QTableWidget::itemSelectionChanged, this, &LibraryManager::updateButtons);
+    upper->addWidget(m_table, 1);
+
+    auto *buttons = new QVBoxLayout;
+    const auto button = [this, buttons](const char *name, const QString &text) {
+        auto *created = new QPushButton(text, this);
+        created->setObjectName(QString::fromLatin1(name));
+        buttons->addWidget(created);
+        return created;
+    };
+    m_add = button("add", QStringLiteral("添加词库…"));
+    m_add->setToolTip(QStringLiteral("添加一个两行一词（单词一行、释义一行）的词库文件，复制到 data 文件夹"));
+    m_import = button("import", QStringLiteral("导入列表…"));
+    m_import->setToolTip(QStringLiteral("导入制表符或逗号分隔的单词列表，或抽认卡软件导出的纯文本"));
+    m_rename = button("rename", QStringLiteral("改名…"));
+    m_remove = button("remove", QStringLiteral("移除"));
+    m_up = button("up", QStringLiteral("上移"));
+    m_down = button("down", QStringLiteral("下移"));
+    buttons->addStretch(1);
+    upper->addLayout(buttons);
+    layout->addLayout(upper, 3);
+
+    m_readyMadeLabel = new QLabel(QStringLiteral("尚未登记的现成词库："), this);
+    layout->addWidget(m_readyMadeLabel);
+    auto *lower = new QHBoxLayout;
+    m_readyMade = new QListWidget(this);
+    m_readyMade->setObjectName(QStringLiteral("readyMade"));
+    connect(m_readyMade, &QListWidget::itemSelectionChanged, this, &LibraryManager::updateButtons);
+    connect(m_readyMade, &QListWidget::itemDoubleClicked, this, &LibraryManager::addReadyMade);
+    lower->addWidget(m_readyMade, 1);
+    auto *lowerButtons = new QVBoxLayout;
+    m_addReadyMade = new QPushButton(QStringLiteral("加入列表"), this);
+    m_addReadyMade->setObjectName(QStringLiteral("addReadyMade"));
+    lowerButtons->addWidget(m_addReadyMade);
+    lowerButtons->addStretch(1);
+    m_close = new QPushButton(QStringLiteral("关闭"), this);
+    m_close->setObjectName(QStringLiteral("close"));
+    lowerButtons->addWidget(m_close);
+    lower->addLayout(lowerButtons);
+    layout->addLayout(lower, 1);
+
+    // The right column has one width, whatever the texts.
+    for (QPushButton *b : {m_add, m_import, m_rename, m_remove, m_up, m_down, m_addReadyMade, m_close})
+        b->setFixedWidth(110);
+
+    connect(m_add, &QPushButton::clicked, this, &LibraryManager::addLibrary);
+    connect(m_import, &QPushButton::clicked, this, &LibraryManager::importList);
+    connect(m_rename, &QPushButton::clicked, this, &LibraryManager::renameSelected);
+    connect(m_remove, &QPushButton::clicked, this, &LibraryManager::removeSelected);
+    connect(m_up, &QPushButton::clicked, this, [this] { moveSelected(-1); });
+    connect(m_down, &QPushButton::clicked, this, [this] { moveSelected(1); });
+    connect(m_addReadyMade, &QPushButton::clicked, this, &LibraryManager::addReadyMade);
+    connect(m_close, &QPushButton::clicked, this, &QWidget::close);
+}
+
+QString LibraryManager::encodingName(TextCodec::Encoding encoding)
+{
+    switch (encoding) {
+    case TextCodec::Encoding::Gbk:
+        return QStringLiteral("GBK");
+    case TextCodec::Encoding::Utf8:
+        return QStringLiteral("UTF-8");
+    case TextCodec::Encoding::Utf8Bom:
+        return QStringLiteral("UTF-8 (BOM)");
+    }
+    return {};
+}
+
+QString LibraryManager::dataPath(const QString &fileName) const
+{
+    return m_app.dataDir() + u'/' + fileName;
+}
+
+void LibraryManager::refresh()
+{
+    const int selected = selectedRow();
+    m_libraries = m_editor.libraries();
+    m_table->setRowCount(int(m_libraries.size()));
+    for (int row = 0; row < m_libraries.size(); ++row) {
+        const RegisteredLibrary &library = m_libraries[row];
+        const auto set = [this, row](int column, const QString &text, bool number = false) {
+            auto *item = new QTableWidgetItem(text);
+            if (number)
+                item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
+            m_table->setItem(row, column, item);
+        };
+        set(NameColumn, library.name);
+        set(FileColumn, library.fileName);
+        const LibraryStats stats = library.fileName.isEmpty() ? LibraryStats{} : libraryStats(dataPath(library.fileName));
+        if (stats.readable) {
+            set(RecordsColumn, QString::number(stats.records), true);
+            set(GroupsColumn, QString::number(stats.groups), true);
+            set(EncodingColumn, encodingName(stats.encoding));
+        } else {
+            set(RecordsColumn, QString());
+            set(GroupsColumn, QString());
+            set(EncodingColumn, library.fileName.isEmpty() ? QStringLiteral("没有文件名") : QStringLiteral("找不到文件"));
+        }
+    }
+
+    m_readyMade->clear();
+    for (const ReadyMadeLibrary &ready : readyMadeLibraries()) {
+        bool registered = false;
+        for (const RegisteredLibrary &library : m_libraries)
+            registered = registered || QString::compare(library.fileName, ready.fileName, Qt::CaseInsensitive) == 0;
+        if (registered)
+            continue;
+        const LibraryStats stats = libraryStats(dataPath(ready.fileName));
+        if (!stats.readable)
+            continue;
+        auto *item = new QListWidgetItem(QStringLiteral("%1（%2，%3 个单词）").arg(ready.name, ready.fileName).arg(stats.records));
+        item->setData(Qt::UserRole, ready.name);
+        item->setData(Qt::UserRole + 1, ready.fileName);
+        m_readyMade->addItem(item);
+    }
+    selectRow(qMin(selected, int(m_libraries.size()) - 1));
+    updateButtons();
+}
+
+int LibraryManager::selectedRow() const
+{
+    const QList<QTableWidgetSelectionRange> ranges = m_table->selectedRanges();
+    return ranges.isEmpty() ? -1 : ranges.first().topRow();
+}
+
+void LibraryManager::selectRow(int row)
+{
+    if (row < 0 || row >= m_table->rowCount()) {
+        m_table->clearSelection();
+        return;
+    }
+    m_table->selectRow(row);
+}
+
+void LibraryManager::updateButtons()
+{
+    const int row = selectedRow();
+    m_rename->setEnabled(row >= 0);
+    m_remove->setEnabled(row >= 0);
+    m_up->setEnabled(row > 0);
+    m_down->setEnabled(row >= 0 && row + 1 < m_libraries.size());
+    m_addReadyMade->setEnabled(m_readyMade->currentItem() != nullptr);
+    m_readyMadeLabel->setText(m_readyMade->count() == 0 ? QStringLiteral("现成词库都已登记。")
+                                                        : QStringLiteral("尚未登记的现成词库（双击加入）："));
+}
+
+QString LibraryManager::outcomeText(LibraryListEditor::Outcome outcome) const
+{
+    using Outcome = LibraryListEditor::Outcome;
+    // How many bytes a Chinese character takes in the settings file.
+    const int perCharacter = m_editor.encoding() == TextCodec::Encoding::Gbk ? 2 : 3;
+    const QString limit = QStringLiteral("最多 %1 个字节（一个汉字占 %2 个字节，一个英文字母占 1 个字节）。")
+                              .arg(LibraryListEditor::NameLimit)
+                              .arg(perCharacter);
+    switch (outcome) {
+    case Outcome::Done:
+        return {};
+    case Outcome::NameEmpty:
+        return QStringLiteral("词库名称不能为空！");
+    case Outcome::NameTooLong:
+        return QStringLiteral("词库名称太长！词库名称") + limit;
+    case Outcome::NameIsBox:
+        return QStringLiteral("月光宝盒0～月光宝盒4 是单词盒的名称，不能用作词库名称！");
+    case Outcome::NameTaken:
+        return QStringLiteral("已经有同名的词库！");
+    case Outcome::NameBadCharacter:
+        return QStringLiteral("词库名称不能包含 =、[、]、制表符，也不能用引号括起来！");
+    case Outcome::FileNameEmpty:
+        return QStringLiteral("该词库没有对应的文件名！");
+    case Outcome::FileNameTooLong:
+        return QStringLiteral("文件名太长！文件名") + limit;
+    case Outcome::FileNameBadCharacter:
+        return QStringLiteral("不能使用这个文件名！");
+    case Outcome::NoSuchLibrary:
+        return QStringLiteral("请先选择一个词库！");
+    case Outcome::WriteFailed:
+        return QStringLiteral("无法写入设置文件 lexvan.ini，词库列表没有改动！");
+    }
+    return {};
+}
+
+QString LibraryManager::skippedText(const QList<Import::SkippedLine> &skipped)
+{
+    if (skipped.isEmpty())
+        return {};
+    constexpr int Listed = 10;
+    QStringList lines;
+    for (int i = 0; i < skipped.size() && i < Listed; ++i)
+        lines << QStringLiteral("第 %1 行（%2）").arg(skipped[i].line).arg(reasonText(skipped[i].reason));
+    QString text = QStringLiteral("跳过 %1 行：").arg(skipped.size()) + lines.join(QStringLiteral("、"));
+    if (skipped.size() > Listed)
+        text += QStringLiteral("等");
+    return text + QStringLiteral("。");
+}
+
+bool LibraryManager::fileNameTaken(const QString &fileName) const
+{
+    // Compared without letter case: the settings file matches names so, and
+    // the user may copy the folder to a system that does too.
+    const QStringList present = QDir(m_app.dataDir()).entryList(QDir::AllEntries | QDir::Hidden | QDir::System);
+    for (const QString &entry : present) {
+        if (QString::compare(entry, fileName, Qt::CaseInsensitive) == 0)
+            return true;
+    }
+    for (const RegisteredLibrary &library : m_editor.libraries()) {
+        if (QString::compare(library.fileName, fileName, Qt::CaseInsensitive) == 0)
+            return true;
+    }
+    for (const ReadyMadeLibrary &ready : readyMadeLibraries()) {
+        if (QString::compare(ready.fileName, fileName, Qt::CaseInsensitive) == 0)
+            return true;
+    }
+    return m_editor.checkFileName(fileName) != LibraryListEditor::Outcome::Done;
+}
+
+std::optional<QString> LibraryManager::askName(const QString &title, const QString &initial, int index)
+{
+    QString text = initial;
+    for (;;) {
+        const std::optional<QString> answer = m_askText(this, title, QStringLiteral("词库名称："), text);
+        if (!answer)
+            return std::nullopt;
+        const LibraryListEditor::Outcome problem = m_editor.checkName(*answer, index);
+        if (problem == LibraryListEditor::Outcome::Done)
+            return answer->trimmed();
+        m_app.dialogs().message(outcomeText(problem));
+        text = *answer;
+    }
+}
+
+bool LibraryManager::registerNewFile(const QString &name, const QString &fileName, const QByteArray &bytes,
+                                     const QString &report)
+{
+    QDir().mkpath(m_app.dataDir());
+    const QString path = dataPath(fileName);
+    if (!Import::writeNewFile(path, bytes)) {
+        m_app.dialogs().message(QStringLiteral("无法写入词库文件 data/%1，词库没有添加！").arg(fileName));
+        return false;
+    }
+    const LibraryListEditor::Outcome outcome = m_editor.add(name, fileName);
+    if (outcome != LibraryListEditor::Outcome::Done) {
+        // Not registered: the copy would only be a stray file.
+        QFile::remove(path);
+        m_app.dialogs().message(outcomeText(outcome));
+        return false;
+    }
+    changed(int(m_editor.libraries().size()) - 1);
+    m_app.dialogs().message(report);
+    return true;
+}
+
+void LibraryManager::addLibrary()
+{
+    const QString path = m_chooseFile(this, QStringLiteral("添加词库"), QStringLiteral("词库文件 (*.txt);;所有文件 (*)"));
+    if (path.isEmpty())
+        return;
+    QByteArray bytes;
+    const Import::Outcome outcome = Import::readFile(path, Import::Format::WordLibrary, &bytes);
+    if (outcome.error == Import::Error::Unreadable) {
+        m_app.dialogs().message(QStringLiteral("无法读取该文件！"));
+        return;
+    }
+    if (outcome.error == Import::Error::NoRecords) {
+        m_app.dialogs().message(QStringLiteral("该文件中没有可用的单词！词库文件每个单词占两行：一行单词，一行释义。"));
+        return;
+    }
+    const TextCodec::Encoding iniEncoding = m_editor.encoding();
+    const std::optional<QString> name =
+        askName(QStringLiteral("添加词库"), Import::suggestDisplayName(path, iniEncoding, LibraryListEditor::NameLimit), -1);
+    if (!name)
+        return;
+    // A file put into data/ by hand is registered where it is, when its name
+    // can be stored and no other entry uses it.
+    const QFileInfo source(path);
+    const QString sourceName = source.fileName();
+    if (source.canonicalPath() == QFileInfo(m_app.dataDir()).canonicalFilePath()
+        && m_editor.checkFileName(sourceName) == LibraryListEditor::Outcome::Done) {
+        bool used = false;
+        for (const RegisteredLibrary &library : m_editor.libraries())
+            used = used || QString::compare(library.fileName, sourceName, Qt::CaseInsensitive) == 0;
+        if (!used) {
+            const LibraryListEditor::Outcome added = m_editor.add(*name, sourceName);
+            if (added != LibraryListEditor::Outcome::Done) {
+                m_app.dialogs().message(outcomeText(added));
+                return;
+            }
+            changed(int(m_editor.libraries().size()) - 1);
+            m_app.dialogs().message(QStringLiteral("已添加词库“%1”（data/%2，%3）：%4 个单词。")
+                                        .arg(*name, sourceName, encodingName(outcome.encoding))
+                                        .arg(outcome.records.size()));
+            return;
+        }
+    }
+    const QString fileName = Import::suggestFileName(path, iniEncoding, LibraryListEditor::NameLimit,
+                                                     [this](const QString &candidate) { return fileNameTaken(candidate); });
+    QString report = QStringLiteral("已添加词库“%1”（data/%2，%3）：%4 个单词。")
+                         .arg(*name, fileName, encodingName(outcome.encoding))
+                         .arg(outcome.records.size());
+    if (!outcome.skipped.isEmpty())
+        report += QStringLiteral("\n文件按原样复制，测试时会显示这些记录：") + skippedText(outcome.skipped);
+    // The file goes in byte for byte: GBK or UTF-8 stays as it is.
+    registerNewFile(*name, fileName, bytes, report);
+}
+
+void LibraryManager::importList()
+{
+    const QString path = m_chooseFile(this, QStringLiteral("导入单词列表"),
+                                      QStringLiteral("单词列表 (*.txt *.tsv *.csv *.tab);;所有文件 (*)"));
+    if (path.isEmpty())
+        return;
+    QByteArray bytes;
+    QFile file(path);
+    if (!QFileInfo(path).isFile() || !file.open(QIODevice::ReadOnly)) {
+        m_app.dialogs().message(QStringLiteral("无法读取该文件！"));
+        return;
+    }
+    bytes = file.readAll();
+    file.close();
+
+    const TextCodec::Encoding iniEncoding = m_editor.encoding();
+    Import::Format format = Import::guessFormat(path, bytes);
+    if (format == Import::Format::WordLibrary)
+        format = Import::Format::Tsv; // a list without tabs: let the preview show what is wrong
+    QString name = Import::suggestDisplayName(path, iniEncoding, LibraryListEditor::NameLimit);
+    for (;;) {
+        const std::optional<ImportChoice> choice = m_preview(this, path, bytes, format, name);
+        if (!choice)
+            return;
+        format = choice->format;
+        name = choice->name;
+        const LibraryListEditor::Outcome problem = m_editor.checkName(name);
+        if (problem != LibraryListEditor::Outcome::Done) {
+            m_app.dialogs().message(outcomeText(problem));
+            continue;
+        }
+        break;
+    }
+
+    const Import::Outcome outcome = Import::parse(bytes, format);
+    if (outcome.error == Import::Error::NoRecords) {
+        m_app.dialogs().message(QStringLiteral("没有导入任何单词！") + skippedText(outcome.skipped));
+        return;
+    }
+    const QString fileName = Import::suggestFileName(path, iniEncoding, LibraryListEditor::NameLimit,
+                                                     [this](const QString &candidate) { return fileNameTaken(candidate); });
+    QString report = QStringLiteral("已导入词库“%1”（data/%2）：%3 个单词。")
+                         .arg(name.trimmed(), fileName)
+                         .arg(outcome.records.size());
+    if (!outcome.skipped.isEmpty())
+        report += u'\n' + skippedText(outcome.skipped);
+    registerNewFile(name.trimmed(), fileName, Import::libraryBytes(outcome.records), report);
+}
+
+void LibraryManager::renameSelected()
+{
+    const int row = selectedRow();
+    if (row < 0) {
+        m_app.dialogs().message(outcomeText(LibraryListEditor::Outcome::NoSuchLibrary));
+        return;
+    }
+    const std::optional<QString> name = askName(QStringLiteral("词库改名"), m_libraries[row].name, row);
+    if (!name)
+        return;
+    const LibraryListEditor::Outcome outcome = m_editor.rename(row, *name);
+    if (outcome != LibraryListEditor::Outcome::Done) {
+        m_app.dialogs().message(outcomeText(outcome));
+        refresh();
+        return;
+    }
+    changed(row);
+}
+
+void LibraryManager::removeSelected()
+{
+    const int row = selectedRow();
+    if (row < 0) {
+        m_app.dialogs().message(outcomeText(LibraryListEditor::Outcome::NoSuchLibrary));
+        return;
+    }
+    const RegisteredLibrary library = m_libraries[row];
+    if (!m_app.dialogs().question(QStringLiteral("从词库列表中移除“%1”吗？").arg(library.name)))
+        return;
+    const LibraryListEditor::Outcome outcome = m_editor.remove(row);
+    if (outcome != LibraryListEditor::Outcome::Done) {
+        m_app.dialogs().message(outcomeText(outcome));
+        refresh();
+        return;
+    }
+    changed(row);
+
+    // The file stays unless the user asks for it to go too, and never while
+    // another entry still uses it.
+    if (library.fileName.isEmpty() || !QFileInfo(dataPath(library.fileName)).isFile())
+        return;
+    for (const RegisteredLibrary &other : m_editor.libraries()) {
+        if (QString::compare(other.fileName, library.fileName, Qt::CaseInsensitive) == 0)
+            return;
+    }
+    if (!m_app.dialogs().question(
+            QStringLiteral("同时删除词库文件 data/%1 吗？选“否”保留文件。").arg(library.fileName)))
+        return;
+    if (!QFile::remove(dataPath(library.fileName)))
+        m_app.dialogs().message(QStringLiteral("无法删除词库文件 data/%1！").arg(library.fileName));
+    refresh();
+}
+
+void LibraryManager::moveSelected(int delta)
+{
+    const int row = selectedRow();
+    const LibraryListEditor::Outcome outcome = m_editor.move(row, delta);
+    if (outcome == LibraryListEditor::Outcome::NoSuchLibrary)
+        return; // nothing selected, or already at that end
+    if (outcome != LibraryListEditor::Outcome::Done) {
+        m_app.dialogs().message(outcomeText(outcome));
+        refresh();
+        return;
+    }
+    changed(row + delta);
+}
+
+void LibraryManager::addReadyMade()
+{
+    const QListWidgetItem *item = m_readyMade->currentItem();
+    if (!item)
+        return;
+    const QString name = item->data(Qt::UserRole).toString();
+    const QString fileName = item->data(Qt::UserRole + 1).toString();
+    const LibraryListEditor::Outcome outcome = m_editor.add(name, fileName);
+    if (outcome != LibraryListEditor::Outcome::Done) {
+        m_app.dialogs().message(outcomeText(outcome));
+        return;
+    }
+    changed(int(m_editor.libraries().size()) - 1);
+}
+
+void LibraryManager::changed(int selectRowAfter)
+{
+    refresh();
+    selectRow(selectRowAfter);
+    emit libraryListChanged();
+}

@@ -1,0 +1,109 @@
+#pragma once
+
+#include "library/Importer.h"
+#include "settings/LibraryListEditor.h"
+
+#include <QWidget>
+
+#include <functional>
+#include <optional>
+
+class LexivaneApp;
+class QLabel;
+class QListWidget;
+class QPushButton;
+class QTableWidget;
+
+// The library manager (词库管理): lists the registered libraries with their
+// record and group counts and file encodings, and adds, imports, renames,
+// removes and reorders them, or registers a ready-made one. Every change of
+// the list goes through LibraryListEditor (one atomic write of lexvan.ini)
+// and is announced with libraryListChanged().
+//
+// The choices that would need a modal dialog (a file, a name, the import
+// preview) go through replaceable functions, so that tests never block;
+// messages and questions go through the application's UserDialogs.
+class LibraryManager : public QWidget
+{
+    Q_OBJECT
+
+public:
+    // Asks for a file to read; empty when cancelled.
+    using FileChooser = std::function<QString(QWidget *parent, const QString &title, const QString &filter)>;
+    // Asks for a line of text; nullopt when cancelled.
+    using TextAsker =
+        std::function<std::optional<QString>(QWidget *parent, const QString &title, const QString &label, const QString &text)>;
+    // What the user settles in the import preview.
+    struct ImportChoice
+    {
+        Import::Format format = Import::Format::Tsv;
+        QString name;
+    };
+    // Shows the import preview of `bytes` (read from `path`), starting with
+    // `format` and `name`; nullopt when cancelled.
+    using ImportPreviewer = std::function<std::optional<ImportChoice>(
+        QWidget *parent, const QString &path, const QByteArray &bytes, Import::Format format, const QString &name)>;
+
+    explicit LibraryManager(LexivaneApp &app);
+    ~LibraryManager() override;
+
+    void setFileChooser(FileChooser chooser) { m_chooseFile = std::move(chooser); }
+    void setTextAsker(TextAsker asker) { m_askText = std::move(asker); }
+    void setImportPreviewer(ImportPreviewer previewer) { m_preview = std::move(previewer); }
+
+    // The actions behind the buttons, on the selected row where they need one.
+    void addLibrary();
+    void importList();
+    void renameSelected();
+    void removeSelected();
+    void moveSelected(int delta);
+    // Registers the ready-made library selected in the lower list.
+    void addReadyMade();
+
+    // Fills both lists from the settings file and data/ again.
+    void refresh();
+    int selectedRow() const;
+    void selectRow(int row);
+
+    // The message for an outcome of LibraryListEditor (empty for Done).
+    QString outcomeText(LibraryListEditor::Outcome outcome) const;
+    // The report line of skipped lines: "跳过 N 行：第 a、b 行（没有分隔符）…".
+    static QString skippedText(const QList<Import::SkippedLine> &skipped);
+    static QString encodingName(TextCodec::Encoding encoding);
+
+signals:
+    // The registered libraries changed (added, renamed, removed, moved).
+    void libraryListChanged();
+
+private:
+    void createControls();
+    void updateButtons();
+    QString dataPath(const QString &fileName) const;
+    bool fileNameTaken(const QString &fileName) const;
+    // Asks for a display name until it is acceptable; nullopt when cancelled.
+    std::optional<QString> askName(const QString &title, const QString &initial, int index);
+    // Writes a new library file and registers it; removes the file again when
+    // the registration fails. Reports either way.
+    bool registerNewFile(const QString &name, const QString &fileName, const QByteArray &bytes, const QString &report);
+    void changed(int selectRowAfter);
+
+    LexivaneApp &m_app;
+    LibraryListEditor m_editor;
+    QList<RegisteredLibrary> m_libraries;
+
+    QTableWidget *m_table = nullptr;
+    QPushButton *m_add = nullptr;
+    QPushButton *m_import = nullptr;
+    QPushButton *m_rename = nullptr;
+    QPushButton *m_remove = nullptr;
+    QPushButton *m_up = nullptr;
+    QPushButton *m_down = nullptr;
+    QListWidget *m_readyMade = nullptr;
+    QPushButton *m_addReadyMade = nullptr;
+    QLabel *m_readyMadeLabel = nullptr;
+    QPushButton *m_close = nullptr;
+
+    FileChooser m_chooseFile;
+    TextAsker m_askText;
+    ImportPreviewer m_preview;
+};

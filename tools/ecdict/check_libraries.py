@@ -1,0 +1,110 @@
+#!/usr/bin/env python3
+"""Checks the ready-made exam libraries in data/.
+
+Always: every library named in make_libraries.LIBRARIES is registered in
+data/lexvan.ini.template under its display name, both names fit 19 bytes,
+the file decodes as GB18030, every line ends in CR LF, it holds whole
+two-line records with a non-empty word and meaning, and no word repeats.
+
+With the CSV (`--csv path/to/ecdict.csv`): every record's word appears in
+the CSV carrying that library's tag, and the library holds every such word
+that has a meaning.
+
+Prints the words per library; exits non-zero on the first library that fails.
+"""
+
+import argparse
+import csv
+import os
+import sys
+
+sys.path.insert(0, os.path.dirname(__file__))
+import make_libraries as ml  # noqa: E402
+
+ROOT = os.path.join(os.path.dirname(__file__), "..", "..")
+
+
+def read_template(path):
+    sections, current = {}, None
+    with open(path, "rb") as handle:
+        text = handle.read().decode(ml.ENCODING)
+    for line in text.splitlines():
+        line = line.strip()
+        if line.startswith("[") and "]" in line:
+            current = sections.setdefault(line[1:line.index("]")].strip().lower(), {})
+        elif "=" in line and current is not None:
+            key, value = line.split("=", 1)
+            current.setdefault(key.strip().lower(), value.strip())
+    return sections
+
+
+def registered(sections):
+    names, index = [], 0
+    while sections.get("libname", {}).get(f"lib{index}"):
+        names.append(sections["libname"][f"lib{index}"])
+        index += 1
+    return names
+
+
+def records_of(path):
+    data = open(path, "rb").read()
+    problems = []
+    if data and not data.endswith(b"\r\n"):
+        problems.append("does not end in CR LF")
+    lines = data.split(b"\r\n")[:-1]
+    if any(b"\r" in line or b"\n" in line for line in lines):
+        problems.append("a line ends otherwise than in CR LF")
+    if len(lines) % 2:
+        problems.append("odd number of lines")
+    text = [line.decode(ml.ENCODING) for line in lines]
+    records = list(zip(text[0::2], text[1::2]))
+    for number, (word, meaning) in enumerate(records, 1):
+        if not word.strip() or not meaning.strip():
+            problems.append(f"record {number} has an empty line")
+    words = [word for word, _ in records]
+    if len(set(words)) != len(words):
+        problems.append("a word repeats")
+    return records, problems
+
+
+def main():
+    parser = argparse.ArgumentParser()
+    parser.add_argument("--csv", help="ECDICT's ecdict.csv, to check the words against")
+    parser.add_argument("--data", default=os.path.join(ROOT, "data"))
+    args = parser.parse_args()
+
+    sections = read_template(os.path.join(args.data, "lexvan.ini.template"))
+    names = registered(sections)
+    file_names = sections.get("libraryfilename", {})
+    expected = ml.read_entries(args.csv) if args.csv else None
+
+    failed = False
+    for tag, name, file_name in ml.LIBRARIES:
+        problems = []
+        if name not in names:
+            problems.append("not registered under [LibName]")
+        if file_names.get(name.lower()) != file_name:
+            problems.append("[LibraryFileName] does not name " + file_name)
+        for text in (name, file_name):
+            if len(text.encode(ml.ENCODING)) > ml.NAME_LIMIT:
+                problems.append(text + " is longer than 19 bytes")
+        records, found = records_of(os.path.join(args.data, file_name))
+        problems += found
+        if expected is not None:
+            tagged = {word for word, _, _, _ in expected[tag]}
+            stray = [word for word, _ in records if word not in tagged]
+            missing = tagged - {word for word, _ in records}
+            if stray:
+                problems.append(f"{len(stray)} words not tagged {tag} in the CSV, e.g. {stray[:3]}")
+            if missing:
+                problems.append(f"{len(missing)} tagged words missing, e.g. {sorted(missing)[:3]}")
+        status = "ok" if not problems else "FAILED: " + "; ".join(problems)
+        print(f"{file_name:16} {tag:6} {len(records):5} words  {status}")
+        failed = failed or bool(problems)
+    if expected is None:
+        print("(words not checked against the CSV: give --csv)")
+    return 1 if failed else 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
