@@ -8,6 +8,8 @@ packages=(
     qt6-base-dev qt6-base-dev-tools libgl-dev
     xvfb xauth
     fonts-arphic-ukai fonts-arphic-uming
+    # Qt's own texts (standard buttons, edit menus) in Chinese.
+    qt6-translations-l10n
     # Media playback: Qt Multimedia plays through GStreamer. base+good read
     # WAV and AVI (uncompressed, MJPEG); libav adds the older AVI codecs
     # (Cinepak, MS Video 1, MS RLE, Indeo); bad holds the MIDI parser and the

@@ -7,7 +7,6 @@
 #include "browse/Form4.h"
 #include "browse/Form5.h"
 
-#include <QCoreApplication>
 
 // The pictures live in a static library, whose resource registration the
 // linker would otherwise drop.
@@ -143,11 +142,12 @@ void LexivaneApp::browseSettingsClosed(Form4 *dialog)
 
 void LexivaneApp::testWindowClosed()
 {
-    // Closing the test window ends the program, whatever else is open.
+    // The test window is unloaded and takes the box window with it. The
+    // about window and the browse bar stay; the program ends when its last
+    // window closes, so the bar still writes its place when it goes.
     // --- Box window on close ---
     if (Form2 *boxes = boxWindow())
         boxes->unload();
-    if (m_form5)
-        m_form5->close();
-    QCoreApplication::quit();
+    if (m_form1)
+        m_form1->deleteLater();
 }

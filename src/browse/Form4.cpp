@@ -40,6 +40,9 @@ Form4::~Form4() = default;
 void Form4::createControls()
 {
     setObjectName(QStringLiteral("Form4"));
+    // The option colours are fixed, so the face behind them is too: the
+    // light face this dialog has on a light desktop.
+    fixLightLook(this, standardLightFace());
     setWindowTitle(QStringLiteral("Lexivane"));
     setFixedSize(twips(5310), twips(4065));
     QFont kai(QStringLiteral("楷体_GB2312"));
@@ -255,6 +258,11 @@ bool Form4::eventFilter(QObject *watched, QEvent *event)
             m_app.dialogs().beep();
             return true;
         }
+        return false;
+    }
+    if ((watched == Text1 || watched == Text2) && event->type() == QEvent::InputMethod) {
+        if (keepDigitsOfCommit(static_cast<QInputMethodEvent *>(event)))
+            m_app.dialogs().beep();
         return false;
     }
     return QWidget::eventFilter(watched, event);
