@@ -112,6 +112,28 @@ class Desktop:
         time.sleep(0.1)
         self.xdo("click", "--repeat", repeat, "--delay", delay_ms, 1)
 
+    def client_rect(self, wid):
+        """The window's inside on the screen: x, y, width, height."""
+        out = _run(["xwininfo", "-id", str(wid)], self.env, check=False)
+        if out.returncode:
+            return None
+        values = {}
+        for line in out.stdout.splitlines():
+            key, _, value = line.strip().partition(":")
+            values[key] = value.strip()
+        try:
+            return (int(values["Absolute upper-left X"]), int(values["Absolute upper-left Y"]),
+                    int(values["Width"]), int(values["Height"]))
+        except (KeyError, ValueError):
+            return None
+
+    def frame_extents(self, wid):
+        """The window manager's frame around the window: left, right, top, bottom."""
+        out = _run(["xprop", "-id", str(wid), "_NET_FRAME_EXTENTS"], self.env, check=False).stdout
+        if "=" not in out:
+            return (0, 0, 0, 0)
+        return tuple(int(v) for v in out.split("=", 1)[1].split(","))
+
     def active_window(self):
         out = _run(["xdotool", "getactivewindow"], self.env, check=False).stdout.strip()
         return out or None
@@ -233,12 +255,10 @@ class Program:
         found = []
         for wid in out.split():
             name = _run(["xdotool", "getwindowname", wid], self.desktop.env, check=False)
-            geo = _run(["xdotool", "getwindowgeometry", "--shell", wid], self.desktop.env, check=False)
-            if name.returncode or geo.returncode:
+            rect = self.desktop.client_rect(wid)
+            if name.returncode or rect is None:
                 continue  # closed meanwhile
-            g = dict(line.split("=", 1) for line in geo.stdout.split())
-            found.append(Window(wid, name.stdout.strip(), int(g["X"]), int(g["Y"]), int(g["WIDTH"]),
-                                int(g["HEIGHT"])))
+            found.append(Window(wid, name.stdout.strip(), *rect))
         return found
 
     def find(self, name, width=None):
