@@ -44,6 +44,20 @@ style=Fusion
 """
 
 
+# The title bar's middle in the active and the inactive skin.
+ACTIVE_TITLE = (0, 83, 226)
+INACTIVE_TITLE = (130, 156, 225)
+
+
+def title_look(desktop, win):
+    pixel = desktop.screenshot(win.x + 300, win.y + 15, 1, 1).pixel(0, 0)
+    if pixel == ACTIVE_TITLE:
+        return "active"
+    if pixel == INACTIVE_TITLE:
+        return "inactive"
+    return "unknown %s" % (pixel,)
+
+
 class Harness:
     def __init__(self, desktop, program, data, keep):
         self.desktop, self.program, self.data, self.keep = desktop, program, data, keep
@@ -107,8 +121,38 @@ def check_typing_goes_to_answer_box(h):
                 raise AssertionError("after message box %d closed, typing did not reach the answer box"
                                      % (attempt + 1))
             h.dismiss(app, box)
+            # The window manager gives the test window back the keyboard; the
+            # frame shows it.
+            wait_for(lambda: title_look(h.desktop, win) == "active", 3,
+                     "an active title bar after message box %d (looks %s)"
+                     % (attempt + 1, title_look(h.desktop, win)))
     finally:
         h.stop(app)
+
+
+def check_look_follows_keyboard_without_window_manager(h):
+    """With no window manager the keyboard follows the pointer once the
+    window that had it has gone; typing then reaches the test window and its
+    frame must show it as active."""
+    try:
+        bare = xsession.Desktop(window_manager=False)
+    except xsession.SessionUnavailable as error:
+        raise AssertionError("a second X server could not be started: %s" % error)
+    try:
+        plain = Harness(bare, h.program, h.data, h.keep)
+        app = plain.start()
+        try:
+            win = app.wait_settled(TEST_WINDOW, TEST_WIDTH)
+            bare.xdo("mousemove", win.x + 250, win.y + 200)
+            time.sleep(0.2)
+            # The group box has the focus at start-up; digits go into it.
+            bare.type_text("1")
+            wait_for(lambda: title_look(bare, win) == "active", 3,
+                     "an active title bar while typing reaches the window (looks %s)" % title_look(bare, win))
+        finally:
+            plain.stop(app)
+    finally:
+        bare.close()
 
 
 def check_title_bar_double_click(h):
@@ -192,6 +236,8 @@ def check_dark_scheme(h):
 
 CHECKS = [
     ("typing reaches the answer box after a load and after message boxes", check_typing_goes_to_answer_box),
+    ("frame looks active while typing reaches it, without a window manager",
+     check_look_follows_keyboard_without_window_manager),
     ("quick double-click on the title bar maximises and restores", check_title_bar_double_click),
     ("test window keeps its place after the box window", check_box_window_round_trip),
     ("labels and edits readable under a dark colour scheme", check_dark_scheme),
