@@ -87,6 +87,19 @@ def tour(desktop, program, env, scale, shooter):
         desktop.type_text(words[2][0][:2])
         park(desktop)
         shooter.grab(app.wait_settled("Kelvaro--Lexivane v1.0", 497), "test-window")
+        # The rest of the group, then the re-test of the wrong word, then the
+        # end-of-group question (Yes / No).
+        desktop.type_text(words[2][0][2:])
+        desktop.key("Return")
+        for word, _meaning in words[3:] + words[1:2]:
+            desktop.type_text(word)
+            desktop.key("Return")
+            time.sleep(0.05)
+        question = app.wait_settled("Kelvaro--Lexivane 1.0")
+        park(desktop)
+        shooter.grab(question, "question")
+        desktop.key("Return")
+        app.wait_gone(question)
 
         app.click(test, 240, 3000, 1335, 615)  # 单词浏览
         boxes = app.wait_settled("Kelvaro--Lexivane V1.0", 513)
