@@ -34,6 +34,10 @@ ANSWER_BOX = (2040, 4800, 5175, 735)
 BOX_MODE_BUTTON = (240, 3000, 1335, 615)
 LABELS = {"组号": (2160, 720, 975, 375), "正确": (5880, 1440, 735, 375), "错误": (5880, 2040, 735, 375),
           "总数": (5880, 2640, 735, 375)}
+MINI_MODE_BUTTON = (240, 3960, 1335, 615)
+BAR_WINDOW = "Lexivane"
+BAR_WIDTH = 8295 // 15
+BAR_WORD = (120, 120, 1500, 375)
 # The box window's "返回".
 BOX_RETURN_BUTTON = (180, 5580, 1500, 510)
 
@@ -180,7 +184,8 @@ def check_title_bar_double_click(h):
 
 
 def check_box_window_round_trip(h):
-    """The test window comes back from the box window where it was."""
+    """The test window comes back from the box window and from mini mode
+    where it was."""
     app = h.start()
     try:
         before = app.wait_settled(TEST_WINDOW, TEST_WIDTH)
@@ -192,6 +197,19 @@ def check_box_window_round_trip(h):
         after = app.wait_settled(TEST_WINDOW, TEST_WIDTH)
         assert (after.x, after.y) == (before.x, before.y), \
             "the test window came back at (%d, %d), it was at (%d, %d)" % (after.x, after.y, before.x, before.y)
+        # The same after mini mode: the bar's menu (right button), "返回".
+        app.click(after, *MINI_MODE_BUTTON)
+        bar = app.wait_settled(BAR_WINDOW, BAR_WIDTH)
+        wait_for(lambda: app.find(TEST_WINDOW) is None, 5, "the test window to step back")
+        h.desktop.xdo("mousemove", *app.point(bar, *BAR_WORD))
+        time.sleep(0.1)
+        h.desktop.xdo("click", 3)
+        time.sleep(0.4)
+        h.desktop.key("Up", "Return")
+        again = app.wait_settled(TEST_WINDOW, TEST_WIDTH)
+        assert (again.x, again.y) == (before.x, before.y), \
+            "after mini mode the test window came back at (%d, %d), it was at (%d, %d)" % (
+                again.x, again.y, before.x, before.y)
     finally:
         h.stop(app)
 
@@ -239,7 +257,7 @@ CHECKS = [
     ("frame looks active while typing reaches it, without a window manager",
      check_look_follows_keyboard_without_window_manager),
     ("quick double-click on the title bar maximises and restores", check_title_bar_double_click),
-    ("test window keeps its place after the box window", check_box_window_round_trip),
+    ("test window keeps its place after the box window and mini mode", check_box_window_round_trip),
     ("labels and edits readable under a dark colour scheme", check_dark_scheme),
 ]
 
