@@ -71,11 +71,15 @@ class Harness:
         staged = xsession.stage_program(self.program, self.data, folder)
         app = xsession.Program(self.desktop, staged, folder, env)
         app.folder = folder
-        about = app.wait_window(ABOUT_WINDOW, ABOUT_WIDTH, timeout=20)
-        app.wait_window(TEST_WINDOW, TEST_WIDTH)
-        # A click on the about window's picture brings the test window forward.
-        self.desktop.click_at(about.x + 60, about.y + 100)
-        app.wait_gone(about)
+        try:
+            about = app.wait_window(ABOUT_WINDOW, ABOUT_WIDTH, timeout=20)
+            app.wait_window(TEST_WINDOW, TEST_WIDTH)
+            # A click on the about window's picture brings the test window forward.
+            self.desktop.click_at(about.x + 60, about.y + 100)
+            app.wait_gone(about)
+        except BaseException:
+            self.stop(app)
+            raise
         return app
 
     def stop(self, app):

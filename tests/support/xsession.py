@@ -36,7 +36,7 @@ def wait_for(condition, timeout, what):
 class Desktop:
     """Xvfb (1280 x 1024) and openbox, stopped by close()."""
 
-    def __init__(self, width=1280, height=1024, window_manager=True):
+    def __init__(self, width=1280, height=1024, window_manager=True, manager_command=("openbox", "--sm-disable")):
         self.width, self.height = width, height
         self._procs = []
         self._home = tempfile.mkdtemp(prefix="lexivane-desktop-")
@@ -73,12 +73,17 @@ class Desktop:
                          "XDG_RUNTIME_DIR": self._home, "LC_ALL": "C.UTF-8", "QT_ACCESSIBILITY": "0",
                          "NO_AT_BRIDGE": "1"})
         if window_manager:
-            if not shutil.which("openbox"):
+            if not shutil.which(manager_command[0]):
                 self.close()
-                raise AssertionError("openbox is not installed (scripts/install-deps.sh installs it)")
-            self._procs.append(subprocess.Popen(["openbox", "--sm-disable"], env=self.env,
+                raise AssertionError("%s is not installed (scripts/install-deps.sh installs openbox)"
+                                     % manager_command[0])
+            self._procs.append(subprocess.Popen(list(manager_command), env=self.env,
                                                 stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL))
-            wait_for(self._window_manager_running, 15, "openbox to manage the screen")
+            try:
+                wait_for(self._window_manager_running, 15, "%s to manage the screen" % manager_command[0])
+            except AssertionError:
+                self.close()
+                raise
 
     def _window_manager_running(self):
         out = _run(["xprop", "-root", "_NET_SUPPORTING_WM_CHECK"], self.env, check=False).stdout
