@@ -67,8 +67,10 @@ set(CPACK_DEBIAN_PACKAGE_PRIORITY "optional")
 # Qt's own libraries come from dpkg-shlibdeps. What it cannot see: the X11
 # platform plugin (loaded at run time, shipped in libqt6gui6, which shlibdeps
 # already names), the Chinese fonts the windows ask for (楷体_GB2312 and 宋体
-# map onto AR PL UKai/UMing), and a shell and cmp for the launcher.
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-arphic-ukai, fonts-arphic-uming, fontconfig, diffutils")
+# map onto AR PL UKai/UMing), Qt's Chinese translations (standard buttons
+# and edit menus, loaded from Qt's translations folder), and a shell and cmp
+# for the launcher.
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-arphic-ukai, fonts-arphic-uming, fontconfig, qt6-translations-l10n, diffutils")
 # CPack runs dpkg-shlibdeps only with the file utility at hand (it picks the
 # ELF files with it); without it, name Qt 6.4's libraries and the C++ runtime
 # directly.

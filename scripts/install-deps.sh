@@ -10,6 +10,8 @@ packages=(
     libqt6sql6-sqlite
     xvfb xauth
     fonts-arphic-ukai fonts-arphic-uming
+    # Qt's own texts (standard buttons, edit menus) in Chinese.
+    qt6-translations-l10n
     # Media playback: Qt Multimedia plays through GStreamer. base+good read
     # WAV and AVI (uncompressed, MJPEG); libav adds the older AVI codecs
     # (Cinepak, MS Video 1, MS RLE, Indeo); bad holds the MIDI parser and the

@@ -15,6 +15,11 @@ cd "$(dirname "$0")/.."
 # (see there); a fresh Debian has no debug symbols.
 scripts/install-deps.sh clang libclang-rt-14-dev desktop-file-utils appstream libc6-dbg
 
+# The desktop smoke test (CTest label "desktop") runs the program on its own
+# Xvfb with the openbox window manager, drives it with xdotool, looks at it
+# with ImageMagick and xprop, and uses qt6ct for a dark colour scheme.
+scripts/install-deps.sh xvfb xauth openbox xdotool x11-utils imagemagick qt6ct python3
+
 werror=OFF
 if [ "${CI:-}" = "true" ]; then
     werror=ON

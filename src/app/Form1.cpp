@@ -18,6 +18,8 @@
 
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QHideEvent>
+#include <QWindow>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -60,9 +62,7 @@ void Form1::createControls()
     // The skinned frame resizes the window from its edges.
     resize(twips(7455), twips(5895));
     setAutoFillBackground(true);
-    QPalette background = palette();
-    background.setColor(QPalette::Window, QColor(236, 233, 216));
-    setPalette(background);
+    fixLightLook(this);
 
     QFont kai(QStringLiteral("楷体_GB2312"), 12);
     setFont(kai);
@@ -256,6 +256,8 @@ void Form1::startTest()
         return;
     Text2->setText(QString::number(loaded));
     RememberWords();
+    // The next key the user presses is the first answer.
+    Text1->setFocus(Qt::OtherFocusReason);
 }
 
 void Form1::ChoiceWork(int index)
@@ -305,6 +307,16 @@ bool Form1::eventFilter(QObject *watched, QEvent *event)
         if (watched == Combo1 && isEnterKey(key->key())) {
             startTest();
             return true;
+        }
+    }
+    if (event->type() == QEvent::InputMethod) {
+        auto *input = static_cast<QInputMethodEvent *>(event);
+        if (watched == Text2 && keepDigitsOfCommit(input))
+            m_app.dialogs().beep();
+        if (watched == Text1 && WordCount == 0 && !input->commitString().isEmpty()) {
+            // Committed text is typed text: without words there is nothing to answer.
+            input->setCommitString(QString());
+            m_app.dialogs().message(QStringLiteral("单词还没有读入呢！"));
         }
     }
     return QWidget::eventFilter(watched, event);
@@ -413,6 +425,27 @@ void Form1::AniGIF1_MouseDown(int button, const QPoint &globalPos)
     if (button != 1)
         return;
     m_aniMover->begin(AniGIF1, globalPos);
+}
+
+void Form1::hideEvent(QHideEvent *event)
+{
+    QWidget::hideEvent(event);
+    // A window the window manager placed is placed anew each time it is
+    // shown (openbox puts it wherever there is room). Giving its native
+    // window the place it has now, as a position of our own, brings it back
+    // there. (QWidget::move to the same place would not reach the native
+    // window.)
+    if (QWindow *native = windowHandle(); native && !event->spontaneous())
+        native->setPosition(native->position());
+}
+
+void Form1::resizeEvent(QResizeEvent *event)
+{
+    QWidget::resizeEvent(event);
+    if (!xptopbuttons1)
+        return;
+    // The title-bar button keeps its place at the right end of the title bar.
+    xptopbuttons1->move(width() - twips(7455 - 7080), xptopbuttons1->y());
 }
 
 void Form1::closeEvent(QCloseEvent *event)

@@ -9,7 +9,6 @@
 #include "settings/ProfileFile.h"
 #include "manager/LibraryManager.h"
 
-#include <QCoreApplication>
 #include <QMenu>
 
 // The pictures live in a static library, whose resource registration the
@@ -207,13 +206,15 @@ void LexivaneApp::reloadLibraryLists()
 
 void LexivaneApp::testWindowClosed()
 {
-    // Closing the test window ends the program, whatever else is open.
+    // The test window is unloaded and takes the box window with it. The
+    // about window and the browse bar stay; the program ends when its last
+    // window closes, so the bar still writes its place when it goes.
     // --- Box window on close ---
     if (Form2 *boxes = boxWindow())
         boxes->unload();
-    if (m_form5)
-        m_form5->close();
+    // The library manager works on the test window's list: it goes with it.
     if (m_libraryManager)
         m_libraryManager->close();
-    QCoreApplication::quit();
+    if (m_form1)
+        m_form1->deleteLater();
 }

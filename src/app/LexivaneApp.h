@@ -73,7 +73,8 @@ public:
     // The random draws of browse mode: one generator for the whole run.
     SingleRandom &browseRandom() { return m_browseRandom; }
 
-    // The test window was closed: the program ends with it.
+    // The test window was closed: it is unloaded (the next use loads a new
+    // one) with the box window; other windows stay open.
     void testWindowClosed();
 
     // --- Book menu and library manager (src/manager) ---

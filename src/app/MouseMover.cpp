@@ -23,15 +23,7 @@ bool MouseMover::eventFilter(QObject *watched, QEvent *event)
     if (watched != m_handle)
         return QObject::eventFilter(watched, event);
     if (event->type() == QEvent::MouseMove) {
-        const auto *mouse = static_cast<QMouseEvent *>(event);
-        QPoint pos = m_startPos + (mouse->globalPosition().toPoint() - m_pressGlobal);
-        if (!m_target->isWindow() && m_target->parentWidget()) {
-            // A child must not be dragged out of sight.
-            const QSize room = m_target->parentWidget()->size() - m_target->size();
-            pos.setX(qBound(0, pos.x(), qMax(0, room.width())));
-            pos.setY(qBound(0, pos.y(), qMax(0, room.height())));
-        }
-        m_target->move(pos);
+        followTo(static_cast<QMouseEvent *>(event)->globalPosition().toPoint());
         return true;
     }
     if (event->type() == QEvent::MouseButtonRelease) {
@@ -39,6 +31,18 @@ bool MouseMover::eventFilter(QObject *watched, QEvent *event)
         return true;
     }
     return QObject::eventFilter(watched, event);
+}
+
+void MouseMover::followTo(const QPoint &globalPos)
+{
+    QPoint pos = m_startPos + (globalPos - m_pressGlobal);
+    if (!m_target->isWindow() && m_target->parentWidget()) {
+        // A child must not be dragged out of sight.
+        const QSize room = m_target->parentWidget()->size() - m_target->size();
+        pos.setX(qBound(0, pos.x(), qMax(0, room.width())));
+        pos.setY(qBound(0, pos.y(), qMax(0, room.height())));
+    }
+    m_target->move(pos);
 }
 
 void MouseMover::finish()

@@ -18,6 +18,8 @@ public:
     // drive the move.
     void begin(QWidget *handle, const QPoint &globalPress);
     bool isMoving() const { return !m_handle.isNull(); }
+    // Follows the pointer, now at `globalPos`, as a move event would.
+    void followTo(const QPoint &globalPos);
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;

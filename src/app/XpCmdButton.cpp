@@ -1,5 +1,10 @@
 #include "app/XpCmdButton.h"
 
+#include "app/Controls.h"
+
+#include <QKeyEvent>
+#include <QPainter>
+
 namespace {
 
 // A light, rounded, gradient face in the manner of the classic XP buttons.
@@ -31,4 +36,30 @@ XpCmdButton::XpCmdButton(const QString &caption, int index, QWidget *parent)
     setStyleSheet(QString::fromLatin1(kFace));
     setFocusPolicy(Qt::TabFocus);
     connect(this, &QPushButton::clicked, this, [this] { emit pressedAt(m_index); });
+}
+
+void XpCmdButton::keyPressEvent(QKeyEvent *event)
+{
+    // Space presses the button as on any push button; Enter does too, since
+    // these buttons stand in for the windows' menu of modes.
+    if (isEnterKey(event->key()) && !event->isAutoRepeat()) {
+        animateClick();
+        event->accept();
+        return;
+    }
+    QPushButton::keyPressEvent(event);
+}
+
+void XpCmdButton::paintEvent(QPaintEvent *event)
+{
+    QPushButton::paintEvent(event);
+    if (!hasFocus())
+        return;
+    // The face's style sheet draws no focus mark; a dotted frame inside the
+    // border shows where Tab has arrived.
+    QPainter painter(this);
+    QPen pen(QColor(16, 32, 96));
+    pen.setStyle(Qt::DotLine);
+    painter.setPen(pen);
+    painter.drawRect(rect().adjusted(3, 3, -4, -4));
 }

@@ -16,6 +16,10 @@ public:
 signals:
     void pressedAt(int index);
 
+protected:
+    void keyPressEvent(QKeyEvent *event) override;
+    void paintEvent(QPaintEvent *event) override;
+
 private:
     int m_index;
 };

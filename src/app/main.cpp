@@ -1,3 +1,4 @@
+#include "app/Desktop.h"
 #include "app/Fonts.h"
 #include "app/Form1.h"
 #include "app/LexivaneApp.h"
@@ -63,6 +64,10 @@ int main(int argc, char **argv)
     QApplication::setApplicationVersion(QStringLiteral("1.0"));
     // Lets the desktop match the windows to the menu entry and its icon.
     QGuiApplication::setDesktopFileName(QStringLiteral("org.kelvaro.Lexivane"));
+    // Every window without an icon of its own (the about window, the bar,
+    // the settings dialog, message boxes) shows the program's.
+    QApplication::setWindowIcon(programIcon());
+    installChineseQtTranslations(application);
     registerFontSubstitutions();
 
     LexivaneApp lexivane(QCoreApplication::applicationDirPath());

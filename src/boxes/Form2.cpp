@@ -56,13 +56,15 @@ constexpr int kBoxPitch = 690;
 const char *const kBoxCaptions[LibraryRegistry::BoxCount] = {"盒零", "盒一", "盒二", "盒三", "盒四"};
 
 // The group number in Text2 as a number the window can count with: digits
-// only, and small enough for a 16-bit group number.
+// only, and small enough for a 16-bit group number. Blanks around it (a
+// pasted " 3") do not count, as in the browse bar.
 bool groupValue(const QString &text, int &value)
 {
-    if (text.isEmpty() || HasNonDigit(text))
+    const QString digits = text.trimmed();
+    if (digits.isEmpty() || HasNonDigit(digits))
         return false;
     bool ok = false;
-    const int parsed = text.toInt(&ok);
+    const int parsed = digits.toInt(&ok);
     if (!ok || parsed > std::numeric_limits<qint16>::max())
         return false;
     value = parsed;
@@ -98,9 +100,7 @@ void Form2::createControls()
     // Not a fixed size: the skinned frame resizes the window from its edges.
     resize(twips(kClientWidth), twips(kClientHeight));
     setAutoFillBackground(true);
-    QPalette background = palette();
-    background.setColor(QPalette::Window, QColor(236, 233, 216));
-    setPalette(background);
+    fixLightLook(this);
 
     QFont kai(QStringLiteral("楷体_GB2312"), 12);
     setFont(kai);
@@ -437,6 +437,11 @@ bool Form2::eventFilter(QObject *watched, QEvent *event)
             loadGroup();
             return true;
         }
+        return QWidget::eventFilter(watched, event);
+    }
+    if (event->type() == QEvent::InputMethod && watched == Text2) {
+        if (keepDigitsOfCommit(static_cast<QInputMethodEvent *>(event)))
+            m_app.dialogs().beep();
         return QWidget::eventFilter(watched, event);
     }
 

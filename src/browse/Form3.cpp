@@ -65,6 +65,7 @@ Form3::~Form3() = default;
 void Form3::createControls()
 {
     setObjectName(QStringLiteral("Form3"));
+    fixLightLook(this);
     setWindowTitle(QStringLiteral("Lexivane"));
     setFixedSize(twips(8295), twips(675));
 
@@ -147,7 +148,10 @@ void Form3::load()
     if (settings().hidesMeaning())
         setFixedWidth(Label1->width());
     if (settings().hidesWord()) {
-        // Only the meaning remains, at the left end of the bar.
+        // Only the meaning remains, at the left end of the bar, where the
+        // ground is dark for the yellow word: the meaning's light ground
+        // goes with it.
+        Picture1->setPixmap(QPixmap(QStringLiteral(":/browse/bar_background_meaning.png")));
         setFixedWidth(Label2->width());
         Label1->hide();
         Label2->move(Picture1->x() + twips(30), Label2->y());
@@ -162,10 +166,11 @@ void Form3::placeBar()
     if (!storedX.isEmpty() && !storedY.isEmpty()) {
         bool xIsNumber = false;
         bool yIsNumber = false;
-        const int x = storedX.toShort(&xIsNumber);
-        const int y = storedY.toShort(&yIsNumber);
-        // A position that is no 16-bit number, or that would put the bar
-        // where no screen shows it, is not used.
+        const int x = storedX.toInt(&xIsNumber);
+        const int y = storedY.toInt(&yIsNumber);
+        // A position that is no number, or that would put the bar where no
+        // screen shows it, is not used. Large screens and second monitors
+        // reach past the 16-bit range in twips.
         const QPoint stored(x / TwipsPerPixel, y / TwipsPerPixel);
         if (xIsNumber && yIsNumber && onSomeScreen(QRect(stored, size()))) {
             move(stored);

@@ -40,12 +40,22 @@ Form4::~Form4() = default;
 void Form4::createControls()
 {
     setObjectName(QStringLiteral("Form4"));
+    // The option colours are fixed, so the face behind them is too: the
+    // light face this dialog has on a light desktop.
+    fixLightLook(this, standardLightFace());
     setWindowTitle(QStringLiteral("Lexivane"));
     setFixedSize(twips(5310), twips(4065));
     QFont kai(QStringLiteral("楷体_GB2312"));
     kai.setPixelSize(15);
     setFont(kai);
 
+    // Style sheets (the frames' captions) give a control the desktop's
+    // palette again when it is polished; polish the frames and what is in
+    // them first, then give them the fixed look.
+    const auto keepFixedLook = [](QWidget *control) {
+        control->ensurePolished();
+        fixLightLook(control, standardLightFace());
+    };
     const QColor captionColour(0, 0, 128);
     const QColor optionColour(128, 0, 64);
     QFont li(QStringLiteral("隶书"));
@@ -55,13 +65,14 @@ void Form4::createControls()
         auto *box = new QGroupBox(QString::fromUtf8(caption), this);
         box->setObjectName(QString::fromLatin1(name));
         box->setFont(li);
-        setTextColour(box, captionColour);
         // The caption sits on the frame's top line, so the designed positions
         // of the buttons inside stay clear of it.
         box->setStyleSheet(QStringLiteral(
             "QGroupBox { border: 1px solid #a0a0a0; border-radius: 3px; margin-top: 9px; }"
             "QGroupBox::title { subcontrol-origin: margin; subcontrol-position: top left;"
             " left: 8px; padding: 0 2px; }"));
+        keepFixedLook(box);
+        setTextColour(box, captionColour);
         placeTwips(box, l, t, w, h);
         return box;
     };
@@ -70,6 +81,7 @@ void Form4::createControls()
         auto *button = new QRadioButton(QString::fromUtf8(caption), parent);
         button->setObjectName(QString::fromLatin1(name));
         button->setFont(kai);
+        keepFixedLook(button);
         setTextColour(button, optionColour);
         placeTwips(button, l, t, w, h);
         return button;
@@ -78,6 +90,7 @@ void Form4::createControls()
         auto *box = new QCheckBox(QString::fromUtf8(caption), parent);
         box->setObjectName(QString::fromLatin1(name));
         box->setFont(kai);
+        keepFixedLook(box);
         setTextColour(box, optionColour);
         placeTwips(box, l, t, w, h);
         return box;
@@ -114,12 +127,14 @@ void Form4::createControls()
     Text1 = new QLineEdit(QStringLiteral("3"), Frame3);
     Text1->setObjectName(QStringLiteral("Text1"));
     Text1->setFont(kai);
+    keepFixedLook(Text1);
     limitTypedLength(Text1, 1);
     placeTwips(Text1, 240, 480, 615, 375);
     Text1->installEventFilter(this);
     Label3 = new QLabel(QStringLiteral("秒/词"), Frame3);
     Label3->setObjectName(QStringLiteral("Label3"));
     Label3->setFont(kai);
+    keepFixedLook(Label3);
     setTextColour(Label3, optionColour);
     placeTwips(Label3, 1200, 480, 855, 375);
 
@@ -269,6 +284,11 @@ bool Form4::eventFilter(QObject *watched, QEvent *event)
             m_app.dialogs().beep();
             return true;
         }
+        return false;
+    }
+    if ((watched == Text1 || watched == Text2) && event->type() == QEvent::InputMethod) {
+        if (keepDigitsOfCommit(static_cast<QInputMethodEvent *>(event)))
+            m_app.dialogs().beep();
         return false;
     }
     return QWidget::eventFilter(watched, event);

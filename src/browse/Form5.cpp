@@ -1,5 +1,6 @@
 #include "browse/Form5.h"
 
+#include "app/Controls.h"
 #include "app/Form1.h"
 #include "app/Geometry.h"
 #include "app/LexivaneApp.h"
@@ -14,6 +15,7 @@ Form5::Form5(LexivaneApp &app)
     , m_app(app)
 {
     setObjectName(QStringLiteral("Form5"));
+    fixLightLook(this, standardLightFace());
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(QStringLiteral("Kelvaro--Lexivane V1.0"));
     setFixedSize(twips(6705), twips(4725));

@@ -11,6 +11,7 @@
 #include <QLabel>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QTimer>
 #include <QWindow>
 
 using namespace chrome;
@@ -91,6 +92,12 @@ XpCanvas::XpCanvas(QWidget *host, const QString &name, const PropertyBag *stored
     if (QWidget *window = this->host(); window != this) {
         m_watchedHost = window;
         window->installEventFilter(this);
+        // Qt's activation can change without an activation event reaching
+        // this control (it is sent only to visible children); check again
+        // whenever the focus window changes.
+        connect(qGuiApp, &QGuiApplication::focusWindowChanged, this, [this] {
+            QTimer::singleShot(0, this, &XpCanvas::followRealActivation);
+        });
     }
 
     ApplyActiveSkin();
@@ -134,7 +141,9 @@ void XpCanvas::createElements()
     lblshadow->setObjectName(QStringLiteral("lblshadow"));
     lblshadow->setFont(captionFont);
     QPalette shadowPalette = lblshadow->palette();
-    shadowPalette.setColor(QPalette::WindowText, QApplication::palette().color(QPalette::WindowText));
+    // The window-text colour of the light scheme the skins are drawn for: a
+    // dark desktop's white text would light the shadow up on our title bar.
+    shadowPalette.setColor(QPalette::WindowText, Qt::black);
     lblshadow->setPalette(shadowPalette);
 
     lblcaption = new QLabel(QStringLiteral("Windows XP Controls"), pictop);
@@ -420,13 +429,35 @@ int XpCanvas::edgeOf(const QObject *element) const
 
 bool XpCanvas::titleBarPressed(QWidget *handle, const QPoint &globalPos)
 {
-    // Only a window in its normal state can be dragged about.
+    // Only a window in its normal state can be dragged about. The move starts
+    // once the pointer has gone past the drag distance: handed to the window
+    // manager at the press, it would take the pointer, and the second click
+    // of a quick double-click would never reach us.
+    m_movePending = hostStateCode() == StateNormal;
+    m_moveHandle = handle;
+    m_movePress = globalPos;
+    return true;
+}
+
+void XpCanvas::titleBarDragged(const QPoint &globalPos, Qt::MouseButtons buttons)
+{
+    if (!m_movePending || !m_moveHandle)
+        return;
+    if (!(buttons & Qt::LeftButton)) {
+        m_movePending = false;
+        return;
+    }
+    if ((globalPos - m_movePress).manhattanLength() < QApplication::startDragDistance())
+        return;
+    m_movePending = false;
     if (hostStateCode() != StateNormal)
-        return true;
+        return;
     if (!m_mover)
         m_mover = new MouseMover(host(), this);
-    moveWindowWithMouse(host(), handle, globalPos, *m_mover);
-    return true;
+    moveWindowWithMouse(host(), m_moveHandle, m_movePress, *m_mover);
+    // Our own move starts late by the drag distance; catch up at once.
+    if (m_mover->isMoving())
+        m_mover->followTo(globalPos);
 }
 
 void XpCanvas::titleBarDoubleClicked()
@@ -446,6 +477,20 @@ void XpCanvas::titleBarDoubleClicked()
 
 bool XpCanvas::eventFilter(QObject *watched, QEvent *event)
 {
+    if (watched == m_hostWindow && m_hostWindow) {
+        const QEvent::Type type = event->type();
+        // Keys and clicks reach a window that has the keyboard, yet Qt need
+        // not count it as active: when the window that had the focus goes
+        // (a message box closes) and the X server hands the keyboard on to
+        // the window under the pointer, Qt hears of it only as a focus
+        // change "because of the pointer", which it ignores. The frame would
+        // look inactive while the user types into it. Asking for the
+        // activation makes Qt's idea and the look follow the keyboard.
+        if ((type == QEvent::KeyPress || type == QEvent::MouseButtonPress) && !m_hostWindow->isActive() &&
+            m_watchedHost->isVisible() && !QApplication::activeModalWidget() && !QApplication::activePopupWidget())
+            m_watchedHost->activateWindow();
+        return QWidget::eventFilter(watched, event);
+    }
     if (watched == m_watchedHost) {
         switch (event->type()) {
         case QEvent::Resize:
@@ -461,16 +506,26 @@ bool XpCanvas::eventFilter(QObject *watched, QEvent *event)
     }
 
     const QEvent::Type type = event->type();
+    const bool onTitle = watched == pictop || watched == lblcaption;
+    if (type == QEvent::MouseMove && onTitle) {
+        const auto *mouse = static_cast<QMouseEvent *>(event);
+        titleBarDragged(mouse->globalPosition().toPoint(), mouse->buttons());
+        return false;
+    }
     if (type != QEvent::MouseButtonPress && type != QEvent::MouseButtonRelease && type != QEvent::MouseButtonDblClick)
         return QWidget::eventFilter(watched, event);
     const auto *mouse = static_cast<QMouseEvent *>(event);
     const QPoint globalPos = mouse->globalPosition().toPoint();
 
-    if (watched == pictop || watched == lblcaption) {
-        if (type == QEvent::MouseButtonPress)
+    if (onTitle) {
+        if (type == QEvent::MouseButtonPress && mouse->button() == Qt::LeftButton)
             return titleBarPressed(static_cast<QWidget *>(watched), globalPos);
-        if (type == QEvent::MouseButtonDblClick)
+        if (type == QEvent::MouseButtonRelease)
+            m_movePending = false;
+        if (type == QEvent::MouseButtonDblClick) {
+            m_movePending = false;
             titleBarDoubleClicked();
+        }
         return true;
     }
     // The icon and the shadow are part of the title bar's picture but do not
@@ -499,6 +554,23 @@ void XpCanvas::followHostSize()
         setGeometry(client);
 }
 
+void XpCanvas::followRealActivation()
+{
+    if (m_watchedHost)
+        followActivation(m_watchedHost->isActiveWindow());
+}
+
+void XpCanvas::watchHostWindow()
+{
+    QWindow *native = m_watchedHost ? m_watchedHost->windowHandle() : nullptr;
+    if (!native || native == m_hostWindow)
+        return;
+    if (m_hostWindow)
+        m_hostWindow->removeEventFilter(this);
+    m_hostWindow = native;
+    native->installEventFilter(this);
+}
+
 void XpCanvas::followActivation(bool active)
 {
     if (active == m_activeLook)
@@ -522,8 +594,10 @@ bool XpCanvas::event(QEvent *event)
     case QEvent::Show:
         // A host shown behind another window never gets an activation
         // change of its own; let it start with the look that fits.
-        if (host() != this)
+        if (host() != this) {
+            watchHostWindow();
             followActivation(host()->isActiveWindow());
+        }
         break;
     default:
         break;

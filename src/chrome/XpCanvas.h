@@ -2,6 +2,7 @@
 
 #include <QPixmap>
 #include <QPoint>
+#include <QPointer>
 #include <QWidget>
 
 #include <array>
@@ -9,6 +10,7 @@
 class MouseMover;
 class PropertyBag;
 class QLabel;
+class QWindow;
 class SkinBox;
 
 // The skinned window frame. A frameless host window places one instance at
@@ -118,8 +120,11 @@ private:
     void placeGrips();
     void setHandleCursors();
     void followActivation(bool active);
+    void followRealActivation();
+    void watchHostWindow();
     void followHostSize();
     bool titleBarPressed(QWidget *handle, const QPoint &globalPos);
+    void titleBarDragged(const QPoint &globalPos, Qt::MouseButtons buttons);
     void titleBarDoubleClicked();
     int edgeOf(const QObject *element) const;
 
@@ -145,5 +150,13 @@ private:
 
     bool m_activeLook = true;
     MouseMover *m_mover = nullptr;
+    // A press on the title bar that becomes a move once the pointer has
+    // travelled the drag distance.
+    bool m_movePending = false;
+    QPointer<QWidget> m_moveHandle;
+    QPoint m_movePress;
     QWidget *m_watchedHost = nullptr;
+    // The host's native window, whose input tells whether it really has
+    // the keyboard.
+    QPointer<QWindow> m_hostWindow;
 };

@@ -7,11 +7,13 @@
 #include "settings/CIniFile.h"
 
 #include <QComboBox>
+#include <QInputMethodEvent>
 #include <QLabel>
 #include <QMovie>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QPointer>
 #include <QtTest>
 
 #include <memory>
@@ -342,13 +344,120 @@ private slots:
         QTRY_COMPARE(globe->movie()->state(), QMovie::Running);
     }
 
+    void successfulLoadPutsTheKeyboardInTheAnswerBox_data()
+    {
+        QTest::addColumn<QString>("startedFrom");
+        QTest::addColumn<QString>("group");
+        QTest::addColumn<bool>("loads");
+        QTest::newRow("Enter in the group box") << QStringLiteral("Text2") << QStringLiteral("1") << true;
+        QTest::newRow("Enter in the library list") << QStringLiteral("Combo1") << QStringLiteral("2") << true;
+        QTest::newRow("first-learning button") << QStringLiteral("xpcmdbutton1_0") << QStringLiteral("1") << true;
+        QTest::newRow("failed load") << QStringLiteral("Text2") << QStringLiteral("x") << false;
+    }
+
+    void successfulLoadPutsTheKeyboardInTheAnswerBox()
+    {
+        QFETCH(QString, startedFrom);
+        QFETCH(QString, group);
+        QFETCH(bool, loads);
+        Fixture f;
+        QVERIFY(QTest::qWaitForWindowActive(f.form));
+        auto *start = f.form->findChild<QWidget *>(startedFrom);
+        QVERIFY(start);
+        f.child<QLineEdit>("Text2")->setText(group);
+        start->setFocus();
+        if (qobject_cast<QPushButton *>(start))
+            QTest::mouseClick(start, Qt::LeftButton);
+        else
+            QTest::keyClick(start, Qt::Key_Return);
+        QCOMPARE(f.form->wordCount() > 0, loads);
+        QLineEdit *answer = f.child<QLineEdit>("Text1");
+        QCOMPARE(answer->hasFocus(), loads);
+        if (!loads)
+            return;
+        // The first keys typed are the first answer.
+        const int first = (group.toInt() - 1) * 25 + 1;
+        QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("word%1").arg(first));
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+        QCOMPARE(f.text("Label4"), QStringLiteral("1"));
+        QVERIFY(f.dialogs.beeps == 0);
+    }
+
+    void modeButtonsTakeEnterAndSpaceAndShowFocus_data()
+    {
+        QTest::addColumn<int>("key");
+        QTest::newRow("Enter") << int(Qt::Key_Return);
+        QTest::newRow("keypad Enter") << int(Qt::Key_Enter);
+        QTest::newRow("Space") << int(Qt::Key_Space);
+    }
+
+    void modeButtonsTakeEnterAndSpaceAndShowFocus()
+    {
+        QFETCH(int, key);
+        Fixture f;
+        QVERIFY(QTest::qWaitForWindowActive(f.form));
+        auto *button = f.child<QPushButton>("xpcmdbutton1_0");
+        const QImage plain = button->grab().toImage();
+        button->setFocus(Qt::TabFocusReason);
+        QVERIFY(button->hasFocus());
+        QVERIFY2(button->grab().toImage() != plain, "the focused button looks the same as before");
+        QTest::keyClick(button, Qt::Key(key));
+        QTRY_COMPARE(f.form->wordCount(), qint16(25));
+    }
+
+    void inputMethodCommitsFollowTheKeyRules()
+    {
+        Fixture f;
+        auto commit = [](QWidget *box, const QString &text) {
+            QInputMethodEvent event;
+            event.setCommitString(text);
+            QCoreApplication::sendEvent(box, &event);
+        };
+        // Without words, a commit to the answer box is refused with the message.
+        QLineEdit *answer = f.child<QLineEdit>("Text1");
+        commit(answer, QStringLiteral("苹果"));
+        QCOMPARE(answer->text(), QString());
+        QCOMPARE(f.dialogs.messages, QStringList{QStringLiteral("单词还没有读入呢！")});
+        // The group box keeps the digits of a commit and beeps for the rest.
+        QLineEdit *group = f.child<QLineEdit>("Text2");
+        group->clear();
+        commit(group, QStringLiteral("１2三"));
+        QCOMPARE(group->text(), QStringLiteral("2"));
+        QCOMPARE(f.dialogs.beeps, 1);
+        commit(group, QStringLiteral("3"));
+        QCOMPARE(group->text(), QStringLiteral("23"));
+        QCOMPARE(f.dialogs.beeps, 1);
+        // With words loaded, a commit is an answer being typed.
+        f.load(QStringLiteral("1"));
+        f.dialogs.clear();
+        commit(answer, QStringLiteral("word1"));
+        QCOMPARE(answer->text(), QStringLiteral("word1"));
+        QVERIFY(f.dialogs.messages.isEmpty());
+    }
+
+    void titleBarButtonStaysAtTheRightEnd()
+    {
+        Fixture f;
+        QWidget *close = f.form->findChild<QWidget *>(QStringLiteral("xptopbuttons1"), Qt::FindDirectChildrenOnly);
+        QVERIFY(close);
+        const int margin = f.form->width() - close->x();
+        for (int width : {800, 620, f.form->width()}) {
+            f.form->resize(width, f.form->height());
+            QTRY_COMPARE(f.form->width(), width);
+            QCOMPARE(f.form->width() - close->x(), margin);
+        }
+    }
+
     void quitButtonClosesTheWindow()
     {
         Fixture f;
         f.load(QStringLiteral("1"));
         f.answer(QStringLiteral("word1"));
+        QPointer<Form1> closed = f.form;
         QTest::mouseClick(f.child<QPushButton>("xpcmdbutton1_4"), Qt::LeftButton);
-        QVERIFY(!f.form->isVisible());
+        QVERIFY(closed.isNull() || !closed->isVisible());
+        // Unloaded: the next use of the test window loads a new one.
+        QTRY_VERIFY(closed.isNull());
         QVERIFY(f.dialogs.questions.isEmpty());
     }
 };

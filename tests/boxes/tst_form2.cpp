@@ -492,6 +492,32 @@ private slots:
         QCOMPARE(f.groupBox()->text(), QStringLiteral("1"));
     }
 
+    void groupBoxWithBlanksCountsAsItsNumber_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("picture");
+        QTest::addColumn<QString>("group");
+        QTest::addColumn<int>("firstWord");
+        QTest::newRow("next from pasted \" 3\"") << QStringLiteral(" 3") << QStringLiteral("Picture3")
+                                                << QStringLiteral("4") << 76;
+        QTest::newRow("previous from \"3 \"") << QStringLiteral("3 ") << QStringLiteral("Picture4")
+                                             << QStringLiteral("2") << 26;
+    }
+
+    void groupBoxWithBlanksCountsAsItsNumber()
+    {
+        QFETCH(QString, text);
+        QFETCH(QString, picture);
+        QFETCH(QString, group);
+        QFETCH(int, firstWord);
+        Fixture f(120);
+        f.groupBox()->setText(text);
+        f.clickPicture(qPrintable(picture));
+        QCOMPARE(f.dialogs.messages, QStringList{});
+        QCOMPARE(f.groupBox()->text(), group);
+        QCOMPARE(f.words().first(), QStringLiteral("word%1").arg(firstWord));
+    }
+
     void groupBoxThatCannotBeCountedGoesToTheLoader_data()
     {
         QTest::addColumn<QString>("text");

@@ -1,3 +1,4 @@
+#include "Pixels.h"
 #include "ProgramFolder.h"
 #include "RecordingDialogs.h"
 
@@ -320,6 +321,49 @@ private slots:
         QTRY_VERIFY(options.isNull()); // destroyed, not hidden
         f.openBar();
         QCOMPARE(f.bar->pos(), QPoint(40, 60));
+    }
+
+    void closingTheTestWindowLeavesTheBarRunning()
+    {
+        Fixture f({QStringLiteral("WordGroup=1")});
+        QPointer<Form1> testWindow = f.app->form1();
+        QVERIFY(testWindow->close());
+        QTRY_VERIFY(testWindow.isNull());
+        QVERIFY(f.bar && f.bar->isVisible());
+        QVERIFY(f.bar->isTicking());
+        // The bar, closed later, still writes its place.
+        f.bar->move(40, 60);
+        QVERIFY(f.bar->close());
+        QCOMPARE(f.stored("BarX"), QStringLiteral("600"));
+        QCOMPARE(f.stored("BarY"), QStringLiteral("900"));
+    }
+
+    void bothLabelsReadableOnTheirGround_data()
+    {
+        QTest::addColumn<QString>("masks");
+        QTest::newRow("word and meaning") << QString();
+        QTest::newRow("meaning only") << QStringLiteral("MaskE=True");
+        QTest::newRow("word only") << QStringLiteral("MaskC=True");
+    }
+
+    void bothLabelsReadableOnTheirGround()
+    {
+        QFETCH(QString, masks);
+        Fixture f({QStringLiteral("WordGroup=1"), masks});
+        QVERIFY(QTest::qWaitForWindowExposed(f.bar));
+        // The ground under each shown label, with the labels' text taken away.
+        for (const char *name : {"Label1", "Label2"}) {
+            QLabel *label = f.label(name);
+            const QRect area = QRect(label->mapTo(f.bar, QPoint()), label->size()).intersected(f.bar->rect());
+            if (!label->isVisible() || area.isEmpty())
+                continue; // hidden, or cut off by the narrowed bar
+            const QString text = label->text();
+            label->clear();
+            const QImage ground = Pixels::grab(f.bar, area);
+            label->setText(text);
+            const double worst = Pixels::worstContrast(ground, label->palette().color(QPalette::WindowText));
+            QVERIFY2(worst >= 4.5, qPrintable(QStringLiteral("%1: %2 : 1").arg(QLatin1String(name)).arg(worst)));
+        }
     }
 
     void settingsRoundTrip()

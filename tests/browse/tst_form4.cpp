@@ -10,6 +10,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QInputMethodEvent>
 #include <QtTest>
 
 #include <memory>
@@ -160,6 +161,33 @@ private slots:
                                            QStringLiteral("WordLibrary=0"), QStringLiteral("MaskC=False"),
                                            QStringLiteral("MaskE=True"), QStringLiteral("CircuMode=Next"),
                                            QStringLiteral("DelayTime=4")}));
+    }
+
+    void numberBoxesKeepOnlyTheDigitsOfInputMethodText_data()
+    {
+        QTest::addColumn<QString>("box");
+        QTest::addColumn<QString>("committed");
+        QTest::addColumn<QString>("kept");
+        QTest::addColumn<int>("beeps");
+        QTest::newRow("group, digits") << QStringLiteral("Text2") << QStringLiteral("12") << QStringLiteral("12") << 0;
+        QTest::newRow("group, mixed") << QStringLiteral("Text2") << QStringLiteral("第3组") << QStringLiteral("3") << 1;
+        QTest::newRow("delay, word") << QStringLiteral("Text1") << QStringLiteral("五") << QString() << 1;
+    }
+
+    void numberBoxesKeepOnlyTheDigitsOfInputMethodText()
+    {
+        QFETCH(QString, box);
+        QFETCH(QString, committed);
+        QFETCH(QString, kept);
+        QFETCH(int, beeps);
+        Fixture f;
+        QLineEdit *edit = f.box(qPrintable(box));
+        edit->clear();
+        QInputMethodEvent event;
+        event.setCommitString(committed);
+        QCoreApplication::sendEvent(edit, &event);
+        QCOMPARE(edit->text(), kept);
+        QCOMPARE(f.dialogs.beeps, beeps);
     }
 
     void numberBoxesTakeOnlyDigits()

@@ -3,6 +3,7 @@
 #include "chrome/XpCanvas.h"
 
 #include <QLabel>
+#include <QLineEdit>
 #include <QSignalSpy>
 #include <QtTest>
 
@@ -284,6 +285,63 @@ private slots:
         h.drag(QPoint(200, 298), QPoint());
         QCOMPARE(h.window->geometry(), kStart);
         QCOMPARE(h.frame->upPoint(), h.frame->downPoint());
+    }
+
+    void titleBarPressMovesOnlyPastTheDragDistance()
+    {
+        Host h;
+        QVERIFY(QTest::qWaitForWindowExposed(h.window.get()));
+        const int distance = QApplication::startDragDistance();
+        QVERIFY(distance > 2);
+        // A hand's tremble between press and release is no move...
+        const QPoint press(350, 20);
+        QTest::mousePress(h.handle(), Qt::LeftButton, {}, press);
+        QTest::mouseMove(h.handle(), press + QPoint(1, 1));
+        QTest::mouseRelease(h.handle(), Qt::LeftButton, {}, press + QPoint(1, 1));
+        QCOMPARE(h.window->pos(), kStart.topLeft());
+        // ...and a double-click after it still maximises and restores.
+        QTest::mouseDClick(h.handle(), Qt::LeftButton, {}, press);
+        QTRY_VERIFY(h.window->isMaximized());
+        QTest::mouseDClick(h.handle(), Qt::LeftButton, {}, QPoint(350, 20));
+        QTRY_VERIFY(!h.window->isMaximized());
+        // Past the distance the window follows the whole way at once.
+        h.dragWindow(press, QPoint(distance + 5, 0));
+        QTRY_COMPARE(h.window->pos(), kStart.topLeft() + QPoint(distance + 5, 0));
+    }
+
+    void inputReachingAnInactiveHostActivatesIt_data()
+    {
+        QTest::addColumn<bool>("byKey");
+        QTest::newRow("key") << true;
+        QTest::newRow("click") << false;
+    }
+
+    void inputReachingAnInactiveHostActivatesIt()
+    {
+        QFETCH(bool, byKey);
+        Host h;
+        auto *edit = new QLineEdit(h.window.get());
+        edit->setGeometry(50, 100, 120, 24);
+        edit->show();
+        QVERIFY(QTest::qWaitForWindowExposed(h.window.get()));
+        QWidget other;
+        other.setGeometry(700, 150, 100, 100);
+        other.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&other));
+        other.activateWindow();
+        QTRY_VERIFY(other.isActiveWindow());
+        QTRY_VERIFY(!h.frame->hasActiveLook());
+        // Keys or a click arrive although the window was never activated
+        // (the keyboard came to it with the pointer).
+        if (byKey)
+            QTest::keyClick(h.handle(), Qt::Key_A);
+        else
+            QTest::mouseClick(h.handle(), Qt::LeftButton, {}, QPoint(60, 110));
+        QTRY_VERIFY(h.window->isActiveWindow());
+        QTRY_VERIFY(h.frame->hasActiveLook());
+        // The look goes back when another window takes over.
+        other.activateWindow();
+        QTRY_VERIFY(!h.frame->hasActiveLook());
     }
 
     void titleBarAndCaptionMoveTheHost()

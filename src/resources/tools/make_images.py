@@ -54,13 +54,19 @@ def form1_picture():
     img.save(os.path.join(OUT, "form1_picture.png"))
 
 
+# Stands for "transparent" while a frame is drawn; no drawing uses it.
+KEY = (255, 0, 255)
+
+
 def letter_globe_frames(size, count):
-    """Frames of a small globe with orbiting letters, for the animations."""
+    """Frames of a small globe with orbiting letters, for the animations.
+    Their background is transparent: the globe sits over the answer box and
+    the window's edge, which must show through around it."""
     frames = []
     cx = cy = size // 2
     radius = size * 0.27
     for f in range(count):
-        img = Image.new("RGB", (size, size), (236, 233, 216))
+        img = Image.new("RGB", (size, size), KEY)
         d = ImageDraw.Draw(img)
         d.ellipse([cx - radius, cy - radius, cx + radius, cy + radius], fill=(70, 130, 200), outline=(30, 60, 120))
         # Meridians turning with the frame number.
@@ -77,14 +83,26 @@ def letter_globe_frames(size, count):
             y = cy + orbit * 0.45 * math.sin(angle)
             r = size * 0.07
             d.ellipse([x - r, y - r, x + r, y + r], fill=colour, outline=(60, 40, 20))
-        frames.append(img.convert("P", palette=Image.ADAPTIVE, colors=64))
-    return frames
+        frames.append(img)
+    # One palette for all frames, so the transparent colour has one index.
+    strip = Image.new("RGB", (size, size * count))
+    for f, img in enumerate(frames):
+        strip.paste(img, (0, size * f))
+    shared = strip.convert("P", palette=Image.ADAPTIVE, colors=64)
+    palette = shared.getpalette()
+    key = [tuple(palette[i:i + 3]) for i in range(0, len(palette), 3)].index(KEY)
+    result = []
+    for img in frames:
+        frame = img.quantize(palette=shared, dither=Image.Dither.NONE)
+        frame.info["transparency"] = key
+        result.append(frame)
+    return result
 
 
 def animation(name, size):
     frames = letter_globe_frames(size, 16)
     frames[0].save(os.path.join(OUT, name), save_all=True, append_images=frames[1:], duration=250, loop=0,
-                   disposal=1, optimize=False)
+                   disposal=2, optimize=False, transparency=frames[0].info["transparency"])
 
 
 def font(size, bold=False):
