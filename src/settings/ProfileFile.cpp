@@ -13,6 +13,7 @@
 #include <optional>
 
 #ifdef Q_OS_UNIX
+#include <fcntl.h>
 #include <unistd.h>
 #endif
 
@@ -410,6 +411,25 @@ bool syncToDisk(QFileDevice &file)
 #endif
 }
 
+// Puts the folder's entry for `path` on the disk, so that a power cut right
+// after the rename cannot bring back the old settings (or, on file systems
+// without ext4's rename heuristic, an empty file). The new settings are in
+// place already, so a folder that cannot be synced is no reason to report a
+// failure.
+void syncFolderOf(const QString &path)
+{
+#ifdef Q_OS_UNIX
+    const QByteArray folder = QFile::encodeName(QFileInfo(path).absolutePath());
+    const int descriptor = ::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (descriptor < 0)
+        return;
+    ::fsync(descriptor);
+    ::close(descriptor);
+#else
+    Q_UNUSED(path);
+#endif
+}
+
 // Writes the new file beside the old one and renames it over, so the
 // settings file is always either the old version or the new one, whole.
 bool replaceFile(const QString &path, const QByteArray &bytes)
@@ -427,7 +447,10 @@ bool replaceFile(const QString &path, const QByteArray &bytes)
         file.cancelWriting();
         return false; // the half-written copy is removed with `file`
     }
-    return file.commit();
+    if (!file.commit())
+        return false;
+    syncFolderOf(path);
+    return true;
 }
 
 } // namespace
@@ -491,6 +514,7 @@ bool isRandomSuffix(QStringView suffix)
     }
     const bool word = upper == 0 || upper == 6 || (restLower && upper == 1);
     return !word;
+}
 
 // Applies one change to the file's bytes in memory; false when the change is
 // refused. `encoding` is the file's, decided once before the first change.
@@ -558,7 +582,6 @@ int removeLeftoverCopies(const QString &path)
     }
     return removed;
 }
-
 
 bool writeString(const QString &path, const QString &section, const QString &key, const QString &value)
 {
