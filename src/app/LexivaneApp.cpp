@@ -6,6 +6,10 @@
 #include "browse/Form3.h"
 #include "browse/Form4.h"
 #include "browse/Form5.h"
+#include "speech/QtSpeechEngine.h"
+#include "speech/SilentSpeechEngine.h"
+#include "speech/SpeechSettingsDialog.h"
+#include "speech/WordSpeaker.h"
 
 #include <QCoreApplication>
 
@@ -16,7 +20,20 @@ static void initResources()
     Q_INIT_RESOURCE(lexivane);
 }
 
-LexivaneApp::LexivaneApp(const QString &programDir, UserDialogs *dialogs)
+namespace {
+
+std::unique_ptr<SpeechEngine> ownSpeechEngine(UserDialogs *dialogs, SpeechEngine *speech)
+{
+    if (speech)
+        return nullptr;
+    if (dialogs)
+        return std::make_unique<SilentSpeechEngine>();
+    return std::make_unique<QtSpeechEngine>();
+}
+
+} // namespace
+
+LexivaneApp::LexivaneApp(const QString &programDir, UserDialogs *dialogs, SpeechEngine *speech)
     : m_programDir(programDir)
     , m_ownDialogs(dialogs ? nullptr : std::make_unique<MessageBoxDialogs>())
     , m_dialogs(dialogs ? dialogs : m_ownDialogs.get())
@@ -25,6 +42,9 @@ LexivaneApp::LexivaneApp(const QString &programDir, UserDialogs *dialogs)
     // The folder path and the file name are joined as they are: a folder at
     // the root gives a doubled separator, which the file system accepts.
     m_iniFile.SpecifyIni(m_programDir + QStringLiteral("/lexvan.ini"));
+    m_ownSpeechEngine = ownSpeechEngine(dialogs, speech);
+    m_speaker = std::make_unique<WordSpeaker>(speech ? *speech : *m_ownSpeechEngine, m_iniFile, *m_dialogs,
+                                              dataDir() + QStringLiteral("/audio"));
 }
 
 LexivaneApp::~LexivaneApp()
@@ -36,6 +56,9 @@ LexivaneApp::~LexivaneApp()
     delete m_form4.data();
     delete m_form5.data();
     delete m_form1.data();
+    // --- Pronunciation teardown ---
+    delete m_speechSettings.data();
+    m_speaker->silence();
 }
 
 void LexivaneApp::start()
@@ -51,7 +74,7 @@ void LexivaneApp::start()
 Form1 *LexivaneApp::form1()
 {
     if (!m_form1)
-        m_form1 = new Form1(*this);
+        m_form1 = new Form1(*this, *m_speaker);
     return m_form1;
 }
 
@@ -70,7 +93,7 @@ Form5 *LexivaneApp::aboutWindow() const
 bool LexivaneApp::openBoxWindow()
 {
     if (!m_form2)
-        m_form2 = new Form2(*this);
+        m_form2 = new Form2(*this, *m_speaker);
     if (Form1 *testWindow = existingForm1())
         testWindow->hide();
     m_form2->show();
@@ -99,7 +122,7 @@ bool LexivaneApp::openBrowseBar()
     if (m_form3) {
         m_form3->raise();
     } else {
-        m_form3 = new Form3(*this, m_browseRandom);
+        m_form3 = new Form3(*this, m_browseRandom, *m_speaker);
         m_form3->show();
     }
     // The test window steps back only now: a message box of the bar's first
@@ -150,4 +173,21 @@ void LexivaneApp::testWindowClosed()
     if (m_form5)
         m_form5->close();
     QCoreApplication::quit();
+}
+
+// --- Pronunciation ---
+
+SpeechSettingsDialog *LexivaneApp::openSpeechSettings()
+{
+    if (!m_speechSettings) {
+        m_speechSettings = new SpeechSettingsDialog(*m_speaker, existingForm1());
+        m_speechSettings->setAttribute(Qt::WA_DeleteOnClose);
+        // Without an engine the dialog says so itself; the message box comes
+        // once per run like for the other speech commands.
+        m_speaker->explainMissingEngine();
+    }
+    m_speechSettings->show();
+    m_speechSettings->raise();
+    m_speechSettings->activateWindow();
+    return m_speechSettings;
 }
