@@ -179,6 +179,10 @@ void LexivaneApp::testWindowClosed()
 
 SpeechSettingsDialog *LexivaneApp::openSpeechSettings()
 {
+    // A dialog closed without "确定" may linger until its deletion; the next
+    // one starts again from the stored settings.
+    if (m_speechSettings && !m_speechSettings->isVisible())
+        delete m_speechSettings.data();
     if (!m_speechSettings) {
         m_speechSettings = new SpeechSettingsDialog(*m_speaker, existingForm1());
         m_speechSettings->setAttribute(Qt::WA_DeleteOnClose);

@@ -3,195 +3,51 @@
 #include "media/Mmedia.h"
 #include "speech/SpeechSettings.h"
 
+#include <QCoreApplication>
+#include <QLocale>
 #include <QThread>
 #include <QTimer>
 
 #ifdef LEXIVANE_HAVE_TEXTTOSPEECH
-#include <QLocale>
 #include <QTextToSpeech>
-#endif
-
-// Lives on the speech thread and owns the QTextToSpeech object there.
-class SpeechWorker : public QObject
+#else
+// Without Qt TextToSpeech no engine is ever listed, so none is ever made.
+class QTextToSpeech : public QObject
 {
-    Q_OBJECT
-
-public:
-    Q_INVOKABLE void configure(const QString &engine, const QString &accent, int rate)
-    {
-        if (engine != m_engineName)
-            dropEngine();
-        m_engineName = engine;
-        m_accent = accent;
-        m_rate = rate;
-        m_settingsApplied = false;
-    }
-
-    Q_INVOKABLE QStringList accents(const QString &engine)
-    {
-        QStringList found;
-#ifdef LEXIVANE_HAVE_TEXTTOSPEECH
-        // Another engine than the one in use is started just for the look.
-        std::unique_ptr<QTextToSpeech> other;
-        QTextToSpeech *speech = nullptr;
-        if (engine == m_engineName) {
-            ensureEngine();
-            speech = m_speech;
-        } else {
-            other = std::make_unique<QTextToSpeech>(engine);
-            speech = other.get();
-        }
-        if (!speech)
-            return found;
-        const QList<QLocale> locales = speech->availableLocales();
-        for (const QLocale &locale : locales) {
-            if (locale.language() != QLocale::English)
-                continue;
-            if (locale.territory() == QLocale::UnitedStates && !found.contains(SpeechSettings::AccentUS))
-                found << SpeechSettings::AccentUS;
-            if (locale.territory() == QLocale::UnitedKingdom && !found.contains(SpeechSettings::AccentUK))
-                found << SpeechSettings::AccentUK;
-        }
-        found.sort();
-        // "UK" sorts after "US" only by chance; keep the US voice first.
-        if (found.size() == 2 && found.first() == SpeechSettings::AccentUK)
-            found.swapItemsAt(0, 1);
-#else
-        Q_UNUSED(engine)
-#endif
-        return found;
-    }
-
-    Q_INVOKABLE void say(int utterance, const QString &text)
-    {
-#ifdef LEXIVANE_HAVE_TEXTTOSPEECH
-        ensureEngine();
-        if (!m_speech) {
-            emit utteranceState(utterance, SpeechEngine::State::Failed);
-            return;
-        }
-        applySettings();
-        m_utterance = utterance;
-        m_active = true;
-        m_speech->say(text);
-        // An engine that was speaking already reports no new start.
-        if (m_speech->state() == QTextToSpeech::Speaking)
-            emit utteranceState(utterance, SpeechEngine::State::Speaking);
-        else if (m_speech->state() == QTextToSpeech::Error)
-            failed();
-#else
-        emit utteranceState(utterance, SpeechEngine::State::Failed);
-        Q_UNUSED(text)
-#endif
-    }
-
-    Q_INVOKABLE void stop()
-    {
-#ifdef LEXIVANE_HAVE_TEXTTOSPEECH
-        m_active = false;
-        if (m_speech && m_speech->state() == QTextToSpeech::Speaking)
-            m_speech->stop();
-#endif
-    }
-
-    Q_INVOKABLE void shutDown()
-    {
-#ifdef LEXIVANE_HAVE_TEXTTOSPEECH
-        // Gone on its own thread, before that thread ends.
-        delete m_speech;
-        m_speech = nullptr;
-#endif
-    }
-
-signals:
-    void utteranceState(int utterance, SpeechEngine::State state);
-
-private:
-#ifdef LEXIVANE_HAVE_TEXTTOSPEECH
-    void ensureEngine()
-    {
-        if (m_speech || m_engineName.isEmpty())
-            return;
-        m_speech = new QTextToSpeech(m_engineName, this);
-        m_settingsApplied = false;
-        connect(m_speech, &QTextToSpeech::stateChanged, this, &SpeechWorker::onState);
-    }
-
-    void applySettings()
-    {
-        if (m_settingsApplied)
-            return;
-        m_settingsApplied = true;
-        const QLocale::Territory territory =
-            m_accent == SpeechSettings::AccentUK ? QLocale::UnitedKingdom : QLocale::UnitedStates;
-        const QList<QLocale> locales = m_speech->availableLocales();
-        QLocale chosen;
-        bool haveEnglish = false;
-        for (const QLocale &locale : locales) {
-            if (locale.language() != QLocale::English)
-                continue;
-            if (!haveEnglish || locale.territory() == territory) {
-                chosen = locale;
-                haveEnglish = true;
-            }
-            if (locale.territory() == territory)
-                break;
-        }
-        if (haveEnglish && m_speech->locale() != chosen)
-            m_speech->setLocale(chosen);
-        m_speech->setRate(double(m_rate) / SpeechSettings::FastestRate);
-    }
-
-    void onState(QTextToSpeech::State state)
-    {
-        if (!m_active)
-            return;
-        switch (state) {
-        case QTextToSpeech::Speaking:
-            emit utteranceState(m_utterance, SpeechEngine::State::Speaking);
-            break;
-        case QTextToSpeech::Ready:
-            m_active = false;
-            emit utteranceState(m_utterance, SpeechEngine::State::Finished);
-            break;
-        case QTextToSpeech::Error:
-            failed();
-            break;
-        default:
-            break;
-        }
-    }
-
-    void failed()
-    {
-        m_active = false;
-        emit utteranceState(m_utterance, SpeechEngine::State::Failed);
-        // An engine in its error state says nothing more; the next word gets
-        // a fresh one (the audio device may be back by then).
-        dropEngine();
-    }
-
-    QTextToSpeech *m_speech = nullptr;
-#endif
-
-    void dropEngine()
-    {
-#ifdef LEXIVANE_HAVE_TEXTTOSPEECH
-        if (m_speech) {
-            m_speech->disconnect(this);
-            m_speech->deleteLater();
-            m_speech = nullptr;
-        }
-#endif
-    }
-
-    QString m_engineName;
-    QString m_accent;
-    int m_rate = 0;
-    bool m_settingsApplied = false;
-    int m_utterance = 0;
-    bool m_active = false;
 };
+#endif
+
+namespace {
+
+// Engines that may take long to start (they talk to a daemon they may have
+// to spawn first).
+bool startsSlowly(const QString &engine)
+{
+    return engine == QLatin1String("speechd");
+}
+
+#ifdef LEXIVANE_HAVE_TEXTTOSPEECH
+QStringList englishAccents(QTextToSpeech &speech)
+{
+    bool us = false;
+    bool uk = false;
+    const QList<QLocale> locales = speech.availableLocales();
+    for (const QLocale &locale : locales) {
+        if (locale.language() != QLocale::English)
+            continue;
+        us = us || locale.territory() == QLocale::UnitedStates;
+        uk = uk || locale.territory() == QLocale::UnitedKingdom;
+    }
+    QStringList found;
+    if (us)
+        found << SpeechSettings::AccentUS;
+    if (uk)
+        found << SpeechSettings::AccentUK;
+    return found;
+}
+#endif
+
+} // namespace
 
 QtSpeechEngine::QtSpeechEngine(QObject *parent)
     : SpeechEngine(parent)
@@ -203,7 +59,7 @@ QtSpeechEngine::QtSpeechEngine(QObject *parent)
             m_engines << name;
     }
     for (const QString &name : installed) {
-        // The engine that only forwards to a mock is of no use to a learner.
+        // The test engine some Qt builds carry says nothing.
         if (!m_engines.contains(name) && name != QLatin1String("mock"))
             m_engines << name;
     }
@@ -211,17 +67,27 @@ QtSpeechEngine::QtSpeechEngine(QObject *parent)
     m_recordingPoll = new QTimer(this);
     m_recordingPoll->setInterval(40);
     connect(m_recordingPoll, &QTimer::timeout, this, &QtSpeechEngine::checkRecording);
+    m_stopGrace = new QTimer(this);
+    m_stopGrace->setSingleShot(true);
+    m_stopGrace->setInterval(StopGraceMs);
+    connect(m_stopGrace, &QTimer::timeout, this, &QtSpeechEngine::stopped);
 }
 
 QtSpeechEngine::~QtSpeechEngine()
 {
-    if (m_thread) {
-        QMetaObject::invokeMethod(m_worker, "shutDown", Qt::BlockingQueuedConnection);
-        m_thread->quit();
-        m_thread->wait();
-        delete m_worker;
+    if (m_starter) {
+        // The engine it is starting is then never adopted. A start that
+        // hangs (a stuck speech-dispatcher) is left behind rather than
+        // waited for: the thread then ends with the program.
+        *m_abandoned = true;
+        if (!m_starter->wait(StarterWaitMs))
+            m_starter->setParent(nullptr);
+        else
+            delete m_starter;
+        m_starter = nullptr;
     }
     stopRecording();
+    dropEngine();
 }
 
 QStringList QtSpeechEngine::preferredOrder()
@@ -234,41 +100,237 @@ QStringList QtSpeechEngine::engines() const
     return m_engines;
 }
 
-void QtSpeechEngine::startWorker()
-{
-    if (m_thread)
-        return;
-    m_thread = new QThread(this);
-    m_thread->setObjectName(QStringLiteral("speech"));
-    m_worker = new SpeechWorker;
-    m_worker->moveToThread(m_thread);
-    connect(m_worker, &SpeechWorker::utteranceState, this, &SpeechEngine::utteranceState, Qt::QueuedConnection);
-    m_thread->start();
-}
-
 QStringList QtSpeechEngine::accents(const QString &engine)
 {
+#ifdef LEXIVANE_HAVE_TEXTTOSPEECH
     if (!m_engines.contains(engine))
         return {};
-    startWorker();
-    QStringList found;
-    QMetaObject::invokeMethod(m_worker, "accents", Qt::BlockingQueuedConnection, Q_RETURN_ARG(QStringList, found),
-                              Q_ARG(QString, engine));
-    return found;
+    if (engine == m_engineName && m_speech)
+        return englishAccents(*m_speech);
+    // speech-dispatcher's connection can hang for good when its daemon is
+    // stuck (for instance on a machine without a sound device), so it is
+    // never opened on this thread; its eSpeak NG voices cover both accents.
+    if (startsSlowly(engine))
+        return {SpeechSettings::AccentUS, SpeechSettings::AccentUK};
+    // Only the settings dialog asks, once per engine shown.
+    QTextToSpeech speech(engine);
+    return englishAccents(speech);
+#else
+    Q_UNUSED(engine)
+    return {};
+#endif
 }
 
 void QtSpeechEngine::configure(const QString &engine, const QString &accent, int rate)
 {
-    startWorker();
-    QMetaObject::invokeMethod(m_worker, "configure", Qt::QueuedConnection, Q_ARG(QString, engine),
-                              Q_ARG(QString, accent), Q_ARG(int, rate));
+    if (engine != m_engineName)
+        dropEngine();
+    m_engineName = engine;
+    m_accent = accent;
+    m_rate = rate;
+    m_settingsApplied = false;
+}
+
+void QtSpeechEngine::ensureEngine()
+{
+#ifdef LEXIVANE_HAVE_TEXTTOSPEECH
+    if (m_speech || m_starter || m_engineName.isEmpty())
+        return;
+    if (!startsSlowly(m_engineName)) {
+        adopt(new QTextToSpeech(m_engineName), m_engineName);
+        return;
+    }
+    const QString engine = m_engineName;
+    QThread *gui = thread();
+    std::shared_ptr<std::atomic<bool>> abandoned = m_abandoned;
+    m_starter = QThread::create([this, engine, gui, abandoned] {
+        auto *speech = new QTextToSpeech(engine);
+        speech->moveToThread(gui);
+        if (*abandoned)
+            return;
+        QMetaObject::invokeMethod(this, [this, speech, engine] { adopt(speech, engine); }, Qt::QueuedConnection);
+    });
+    m_starter->setObjectName(QStringLiteral("speech start"));
+    m_starter->start();
+#endif
+}
+
+void QtSpeechEngine::adopt(QTextToSpeech *speech, const QString &engine)
+{
+#ifdef LEXIVANE_HAVE_TEXTTOSPEECH
+    if (m_starter && QThread::currentThread() == thread()) {
+        m_starter->wait();
+        delete m_starter;
+        m_starter = nullptr;
+    }
+    if (engine != m_engineName || m_speech) {
+        // Another engine was chosen while this one started.
+        delete speech;
+        if (!m_pendingText.isEmpty())
+            ensureEngine();
+        return;
+    }
+    m_speech = speech;
+    m_speech->setParent(this);
+    m_settingsApplied = false;
+    connect(m_speech, &QTextToSpeech::stateChanged, this, [this](QTextToSpeech::State state) { onState(state); });
+    if (!m_pendingText.isEmpty()) {
+        const QString text = m_pendingText;
+        m_pendingText.clear();
+        sayNow(m_pendingUtterance, text);
+    }
+#else
+    Q_UNUSED(speech)
+    Q_UNUSED(engine)
+#endif
+}
+
+void QtSpeechEngine::dropEngine()
+{
+#ifdef LEXIVANE_HAVE_TEXTTOSPEECH
+    if (!m_speech)
+        return;
+    m_speech->disconnect(this);
+    if (m_speech->state() == QTextToSpeech::Speaking)
+        m_speech->stop();
+    delete m_speech;
+    m_speech = nullptr;
+    if (m_active) {
+        m_active = false;
+        emit utteranceState(m_utterance, State::Finished);
+    }
+#endif
+}
+
+void QtSpeechEngine::applySettings()
+{
+#ifdef LEXIVANE_HAVE_TEXTTOSPEECH
+    if (m_settingsApplied || !m_speech)
+        return;
+    m_settingsApplied = true;
+    const QLocale::Territory territory =
+        m_accent == SpeechSettings::AccentUK ? QLocale::UnitedKingdom : QLocale::UnitedStates;
+    const QList<QLocale> locales = m_speech->availableLocales();
+    QLocale chosen;
+    bool haveEnglish = false;
+    for (const QLocale &locale : locales) {
+        if (locale.language() != QLocale::English)
+            continue;
+        if (!haveEnglish || locale.territory() == territory) {
+            chosen = locale;
+            haveEnglish = true;
+        }
+        if (locale.territory() == territory)
+            break;
+    }
+    if (haveEnglish && m_speech->locale() != chosen)
+        m_speech->setLocale(chosen);
+    m_speech->setRate(double(m_rate) / SpeechSettings::FastestRate);
+#endif
 }
 
 void QtSpeechEngine::say(int utterance, const QString &text)
 {
     stopRecording();
-    startWorker();
-    QMetaObject::invokeMethod(m_worker, "say", Qt::QueuedConnection, Q_ARG(int, utterance), Q_ARG(QString, text));
+    ensureEngine();
+    if (m_starter || m_stopping) {
+        // Only the newest word waits for the engine.
+        if (!m_pendingText.isEmpty())
+            emit utteranceState(m_pendingUtterance, State::Finished);
+        m_pendingUtterance = utterance;
+        m_pendingText = text;
+        return;
+    }
+    sayNow(utterance, text);
+}
+
+void QtSpeechEngine::sayNow(int utterance, const QString &text)
+{
+#ifdef LEXIVANE_HAVE_TEXTTOSPEECH
+    if (!m_speech) {
+        emit utteranceState(utterance, State::Failed);
+        return;
+    }
+    applySettings();
+    if (m_active)
+        emit utteranceState(m_utterance, State::Finished);
+    m_utterance = utterance;
+    m_active = true;
+    m_speech->say(text);
+    // An engine without a sound device stays in its error state and reports
+    // no change; one that was speaking already reports no new start.
+    if (m_speech->state() == QTextToSpeech::Error) {
+        m_active = false;
+        emit utteranceState(utterance, State::Failed);
+    } else if (m_speech->state() == QTextToSpeech::Speaking) {
+        emit utteranceState(utterance, State::Speaking);
+    }
+#else
+    Q_UNUSED(text)
+    emit utteranceState(utterance, State::Failed);
+#endif
+}
+
+void QtSpeechEngine::onState(int state)
+{
+#ifdef LEXIVANE_HAVE_TEXTTOSPEECH
+    if (m_stopping && QTextToSpeech::State(state) != QTextToSpeech::Speaking) {
+        stopped();
+        return;
+    }
+    if (!m_active)
+        return;
+    switch (QTextToSpeech::State(state)) {
+    case QTextToSpeech::Speaking:
+        emit utteranceState(m_utterance, State::Speaking);
+        break;
+    case QTextToSpeech::Ready:
+        m_active = false;
+        emit utteranceState(m_utterance, State::Finished);
+        break;
+    case QTextToSpeech::Error:
+        m_active = false;
+        emit utteranceState(m_utterance, State::Failed);
+        break;
+    default:
+        break;
+    }
+#else
+    Q_UNUSED(state)
+#endif
+}
+
+void QtSpeechEngine::stop()
+{
+    stopRecording();
+    if (!m_pendingText.isEmpty()) {
+        m_pendingText.clear();
+        emit utteranceState(m_pendingUtterance, State::Finished);
+    }
+#ifdef LEXIVANE_HAVE_TEXTTOSPEECH
+    if (m_speech && m_speech->state() == QTextToSpeech::Speaking) {
+        m_stopping = true;
+        m_stopGrace->start();
+        m_speech->stop();
+    }
+#endif
+    // The engine's own Ready may come late or not at all (speech-dispatcher
+    // without a sound device); the word is over now.
+    if (m_active) {
+        m_active = false;
+        emit utteranceState(m_utterance, State::Finished);
+    }
+}
+
+void QtSpeechEngine::stopped()
+{
+    m_stopping = false;
+    m_stopGrace->stop();
+    if (m_pendingText.isEmpty() || m_starter)
+        return;
+    const QString text = m_pendingText;
+    m_pendingText.clear();
+    sayNow(m_pendingUtterance, text);
 }
 
 void QtSpeechEngine::play(int utterance, const QString &path)
@@ -295,25 +357,18 @@ void QtSpeechEngine::checkRecording()
 {
     if (!m_recordingPlaying || (m_media && m_media->Status() == QLatin1String("playing")))
         return;
+    const int utterance = m_recordingUtterance;
     stopRecording();
-    emit utteranceState(m_recordingUtterance, State::Finished);
+    emit utteranceState(utterance, State::Finished);
 }
 
 void QtSpeechEngine::stopRecording()
 {
     m_recordingPoll->stop();
     if (m_recordingPlaying && m_media) {
+        m_recordingPlaying = false;
         m_media->mmStop();
         m_media->mmClose();
     }
     m_recordingPlaying = false;
 }
-
-void QtSpeechEngine::stop()
-{
-    stopRecording();
-    if (m_worker)
-        QMetaObject::invokeMethod(m_worker, "stop", Qt::QueuedConnection);
-}
-
-#include "QtSpeechEngine.moc"

@@ -217,3 +217,8 @@ void WordSpeaker::endCurrentWord()
         startWord(next, false);
     }
 }
+
+void WordSpeaker::setWordTimeLimit(int milliseconds)
+{
+    m_timeLimit->setInterval(milliseconds);
+}

@@ -75,6 +75,7 @@ public:
     // Longest time a word may take before the next one goes ahead anyway,
     // in case an engine never reports the end of a word.
     static constexpr int WordTimeLimitMs = 5000;
+    void setWordTimeLimit(int milliseconds);
 
 signals:
     // The engine has started to sound `word`.
