@@ -52,18 +52,6 @@ QStringList englishAccents(QTextToSpeech &speech)
 QtSpeechEngine::QtSpeechEngine(QObject *parent)
     : SpeechEngine(parent)
 {
-#ifdef LEXIVANE_HAVE_TEXTTOSPEECH
-    const QStringList installed = QTextToSpeech::availableEngines();
-    for (const QString &name : preferredOrder()) {
-        if (installed.contains(name))
-            m_engines << name;
-    }
-    for (const QString &name : installed) {
-        // The test engine some Qt builds carry says nothing.
-        if (!m_engines.contains(name) && name != QLatin1String("mock"))
-            m_engines << name;
-    }
-#endif
     m_recordingPoll = new QTimer(this);
     m_recordingPoll->setInterval(40);
     connect(m_recordingPoll, &QTimer::timeout, this, &QtSpeechEngine::checkRecording);
@@ -92,18 +80,37 @@ QtSpeechEngine::~QtSpeechEngine()
 
 QStringList QtSpeechEngine::preferredOrder()
 {
-    return {QStringLiteral("flite"), QStringLiteral("speechd")};
+    // speech-dispatcher first: it speaks in a process of its own, so nothing
+    // that goes wrong in it can take the program down, and it has British
+    // English as well. Qt 6.4's Flite engine, which runs inside the program,
+    // crashes in its sound output after some words.
+    return {QStringLiteral("speechd"), QStringLiteral("flite")};
 }
 
 QStringList QtSpeechEngine::engines() const
 {
+    if (m_enginesListed)
+        return m_engines;
+    m_enginesListed = true;
+#ifdef LEXIVANE_HAVE_TEXTTOSPEECH
+    const QStringList installed = QTextToSpeech::availableEngines();
+    for (const QString &name : preferredOrder()) {
+        if (installed.contains(name))
+            m_engines << name;
+    }
+    for (const QString &name : installed) {
+        // The test engine some Qt builds carry says nothing.
+        if (!m_engines.contains(name) && name != QLatin1String("mock"))
+            m_engines << name;
+    }
+#endif
     return m_engines;
 }
 
 QStringList QtSpeechEngine::accents(const QString &engine)
 {
 #ifdef LEXIVANE_HAVE_TEXTTOSPEECH
-    if (!m_engines.contains(engine))
+    if (!engines().contains(engine))
         return {};
     if (engine == m_engineName && m_speech)
         return englishAccents(*m_speech);

@@ -34,8 +34,7 @@ public:
     explicit QtSpeechEngine(QObject *parent = nullptr);
     ~QtSpeechEngine() override;
 
-    // The engines we know to work well for single words come first, in this
-    // order; any other installed engine follows.
+    // The engines we know, best first; any other installed engine follows.
     static QStringList preferredOrder();
 
     // Longest wait after a stop before the next word goes to the engine.
@@ -61,7 +60,10 @@ private:
     void checkRecording();
     void stopped();
 
-    QStringList m_engines;
+    // Listed on first use: finding the engines loads plugins, which the
+    // program's start need not wait for.
+    mutable QStringList m_engines;
+    mutable bool m_enginesListed = false;
 
     QString m_engineName;
     QString m_accent;

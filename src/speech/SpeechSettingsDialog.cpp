@@ -103,7 +103,7 @@ SpeechSettingsDialog::SpeechSettingsDialog(WordSpeaker &speaker, QWidget *parent
 QString SpeechSettingsDialog::engineCaption(const QString &engine)
 {
     if (engine == QLatin1String("flite"))
-        return QStringLiteral("Flite（程序内合成）");
+        return QStringLiteral("Flite（程序内合成，可能导致程序崩溃）");
     if (engine == QLatin1String("speechd"))
         return QStringLiteral("Speech Dispatcher（eSpeak NG）");
     return engine;

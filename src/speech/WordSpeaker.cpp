@@ -13,7 +13,6 @@ WordSpeaker::WordSpeaker(SpeechEngine &engine, CIniFile &ini, UserDialogs &dialo
     , m_dialogs(dialogs)
     , m_recordings(audioFolder)
     , m_settings(SpeechSettings::read(ini))
-    , m_hasEngine(!engine.engines().isEmpty())
 {
     m_timeLimit = new QTimer(this);
     m_timeLimit->setSingleShot(true);
@@ -30,7 +29,9 @@ WordSpeaker::~WordSpeaker() = default;
 
 bool WordSpeaker::hasEngine() const
 {
-    return m_hasEngine;
+    if (m_hasEngine < 0)
+        m_hasEngine = m_engine.engines().isEmpty() ? 0 : 1;
+    return m_hasEngine == 1;
 }
 
 QString WordSpeaker::missingEngineText()
@@ -41,7 +42,7 @@ QString WordSpeaker::missingEngineText()
 
 void WordSpeaker::explainMissingEngine()
 {
-    if (m_hasEngine || m_toldMissingEngine)
+    if (hasEngine() || m_toldMissingEngine)
         return;
     m_toldMissingEngine = true;
     m_dialogs.message(missingEngineText());
@@ -49,7 +50,7 @@ void WordSpeaker::explainMissingEngine()
 
 bool WordSpeaker::isOn() const
 {
-    return m_hasEngine && m_settings.enabled;
+    return m_settings.enabled && hasEngine();
 }
 
 void WordSpeaker::setBarSpeaks(bool on)
@@ -83,7 +84,7 @@ void WordSpeaker::speak(const QString &word, Overlap overlap)
 
 void WordSpeaker::speakOnRequest(const QString &word, Overlap overlap)
 {
-    if (!m_hasEngine) {
+    if (!hasEngine()) {
         explainMissingEngine();
         return;
     }
@@ -92,7 +93,7 @@ void WordSpeaker::speakOnRequest(const QString &word, Overlap overlap)
 
 void WordSpeaker::tryOut(const QString &word, const SpeechSettings &settings)
 {
-    if (!m_hasEngine) {
+    if (!hasEngine()) {
         explainMissingEngine();
         return;
     }

@@ -96,7 +96,8 @@ private:
     UserDialogs &m_dialogs;
     RecordedWords m_recordings;
     SpeechSettings m_settings;
-    bool m_hasEngine = false;
+    // Whether an engine is installed, found out on first need.
+    mutable int m_hasEngine = -1;
     bool m_toldMissingEngine = false;
     // The settings the engine was last configured with.
     SpeechSettings m_configured;
