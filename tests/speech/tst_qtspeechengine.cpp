@@ -99,7 +99,10 @@ void TestQtSpeechEngine::stopCutsAWordOff()
     QSignalSpy spy(&voice, &SpeechEngine::utteranceState);
     voice.configure(engine, QStringLiteral("US"), -10);
     voice.say(1, QStringLiteral("a rather long sentence that takes several seconds to say at the slowest rate"));
-    QTRY_VERIFY_WITH_TIMEOUT(!statesOf(spy, 1).isEmpty(), 15000);
+    const bool answered = QTest::qWaitFor([&] { return !statesOf(spy, 1).isEmpty(); }, 8000);
+    if (!answered && !noSinkReason().isEmpty())
+        QSKIP(qPrintable(QStringLiteral("%1 never started a word: %2").arg(engine, noSinkReason())));
+    QVERIFY(answered);
     if (statesOf(spy, 1).first() == State::Failed) {
         const QString reason = noSinkReason();
         if (!reason.isEmpty())
