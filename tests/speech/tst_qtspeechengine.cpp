@@ -30,6 +30,15 @@ bool ended(const QSignalSpy &spy, int utterance)
     return states.contains(State::Finished) || states.contains(State::Failed);
 }
 
+bool underAddressSanitizer()
+{
+#if defined(__SANITIZE_ADDRESS__)
+    return true;
+#else
+    return false;
+#endif
+}
+
 QString noSinkReason()
 {
     return QMediaDevices::audioOutputs().isEmpty() ? QStringLiteral("no audio output device on this machine")
@@ -64,6 +73,8 @@ void TestQtSpeechEngine::engineSpeaksAndComesBack()
     QtSpeechEngine voice;
     if (!voice.engines().contains(engine))
         QSKIP(qPrintable(QStringLiteral("the %1 engine is not installed").arg(engine)));
+    if (underAddressSanitizer() && engine == QLatin1String("speechd"))
+        QSKIP("speech-dispatcher's client library never connects in a program built with AddressSanitizer");
 
     QVERIFY(voice.accents(engine).contains(QStringLiteral("US")));
     QSignalSpy spy(&voice, &SpeechEngine::utteranceState);
@@ -93,9 +104,12 @@ void TestQtSpeechEngine::engineSpeaksAndComesBack()
 void TestQtSpeechEngine::stopCutsAWordOff()
 {
     QtSpeechEngine voice;
-    if (voice.engines().isEmpty())
-        QSKIP("no speech engine is installed");
-    const QString engine = voice.engines().first();
+    QStringList usable = voice.engines();
+    if (underAddressSanitizer())
+        usable.removeAll(QStringLiteral("speechd"));
+    if (usable.isEmpty())
+        QSKIP("no speech engine is installed (that works in this build)");
+    const QString engine = usable.first();
     QSignalSpy spy(&voice, &SpeechEngine::utteranceState);
     voice.configure(engine, QStringLiteral("US"), -10);
     voice.say(1, QStringLiteral("a rather long sentence that takes several seconds to say at the slowest rate"));
