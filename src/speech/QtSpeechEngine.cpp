@@ -19,6 +19,7 @@ class QTextToSpeech : public QObject
 
 namespace {
 
+#ifdef LEXIVANE_HAVE_TEXTTOSPEECH
 // Engines that may take long to start (they talk to a daemon they may have
 // to spawn first).
 bool startsSlowly(const QString &engine)
@@ -26,7 +27,6 @@ bool startsSlowly(const QString &engine)
     return engine == QLatin1String("speechd");
 }
 
-#ifdef LEXIVANE_HAVE_TEXTTOSPEECH
 QStringList englishAccents(QTextToSpeech &speech)
 {
     bool us = false;
