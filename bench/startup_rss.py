@@ -97,7 +97,7 @@ def one_run(build, env):
             bar = app.wait_window("Lexivane", width=bar_width)
             app.click(bar, 120, 120, 1500, 375, button=3)
             time.sleep(0.2)
-            app.key("Up", "Return")  # 返回, the last item
+            app.key("Up", "Up", "Return")  # 返回, the last browse command (朗读 follows it)
             app.wait_window("Kelvaro--Lexivane v1.0")
             time.sleep(0.2)
             rss_peak = vm(proc.pid, "VmHWM")

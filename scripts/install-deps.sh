@@ -20,6 +20,13 @@ packages=(
     gstreamer1.0-plugins-base gstreamer1.0-plugins-good
     gstreamer1.0-plugins-bad gstreamer1.0-libav
     timgm6mb-soundfont
+    # Pronunciation: Qt TextToSpeech (its CMake files need the QML
+    # integration headers of qt6-declarative-dev), the default voice
+    # (speech-dispatcher with eSpeak NG, a separate process) and the Flite
+    # voice, which runs inside the program.
+    qt6-speech-dev qt6-declarative-dev
+    qt6-speech-speechd-plugin speech-dispatcher-espeak-ng
+    qt6-speech-flite-plugin
 )
 # Extra packages can be asked for by callers (for example the sanitizer build).
 packages+=("$@")

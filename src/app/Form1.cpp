@@ -15,6 +15,7 @@
 #include "settings/LibraryRegistry.h"
 #include "settings/Trim.h"
 #include "settings/UserDialogs.h"
+#include "speech/WordSpeaker.h"
 
 #include <QCloseEvent>
 #include <QComboBox>
@@ -45,9 +46,10 @@ void addOne(QLabel *counter)
 
 } // namespace
 
-Form1::Form1(LexivaneApp &app)
+Form1::Form1(LexivaneApp &app, WordSpeaker &speaker)
     : QWidget(nullptr)
     , m_app(app)
+    , m_speaker(speaker)
 {
     createControls();
     load();
@@ -300,6 +302,11 @@ bool Form1::eventFilter(QObject *watched, QEvent *event)
     }
     if (event->type() == QEvent::KeyPress) {
         const auto *key = static_cast<QKeyEvent *>(event);
+        // F2 carries no character, so the answer box's rules never see it.
+        if (watched == Text1 && key->key() == Qt::Key_F2) {
+            speakCurrentWord();
+            return true;
+        }
         if (watched == Text1)
             return text1KeyPress(key->key(), key->text());
         if (watched == Text2)
@@ -351,6 +358,9 @@ bool Form1::text1KeyPress(int key, const QString &text)
 void Form1::judgeAnswer()
 {
     WordEntry &entry = Words[CurrentIndex];
+    // Heard while the verdict is read; the word starts once this key is done.
+    if (m_speaker.speaksAnswers())
+        m_speaker.speak(entry.Word);
     if (trimSpaces(entry.Word) != trimSpaces(Text1->text())) {
         m_app.dialogs().message(QStringLiteral("错误！正确答案是：") + entry.Word);
         addOne(Label7);
@@ -446,6 +456,13 @@ void Form1::resizeEvent(QResizeEvent *event)
         return;
     // The title-bar button keeps its place at the right end of the title bar.
     xptopbuttons1->move(width() - twips(7455 - 7080), xptopbuttons1->y());
+}
+
+void Form1::speakCurrentWord()
+{
+    if (CurrentIndex < 0 || CurrentIndex >= WordCount)
+        return;
+    m_speaker.speakOnRequest(Words[CurrentIndex].Word);
 }
 
 void Form1::closeEvent(QCloseEvent *event)

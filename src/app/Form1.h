@@ -14,6 +14,7 @@ class QComboBox;
 class QLabel;
 class QLineEdit;
 class QScrollBar;
+class WordSpeaker;
 class XpCanvas;
 class XpCmdButton;
 class XpTopButtons;
@@ -26,7 +27,7 @@ class Form1 : public QWidget
     Q_OBJECT
 
 public:
-    explicit Form1(LexivaneApp &app);
+    Form1(LexivaneApp &app, WordSpeaker &speaker);
     ~Form1() override;
 
     // Result colours kept in WordEntry::Mark, as 0x00BBGGRR.
@@ -83,8 +84,11 @@ private:
     void showLine(int line, const WordEntry &entry);
     void VScroll1_Change(int value);
     void AniGIF1_MouseDown(int button, const QPoint &globalPos);
+    // F2: the word being asked, spoken as a listening hint.
+    void speakCurrentWord();
 
     LexivaneApp &m_app;
+    WordSpeaker &m_speaker;
 
     WordTable Words;
     qint16 WordCount = 0;

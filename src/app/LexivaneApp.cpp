@@ -8,6 +8,10 @@
 #include "browse/Form5.h"
 #include "settings/ProfileFile.h"
 #include "manager/LibraryManager.h"
+#include "speech/QtSpeechEngine.h"
+#include "speech/SilentSpeechEngine.h"
+#include "speech/SpeechSettingsDialog.h"
+#include "speech/WordSpeaker.h"
 
 #include <QMenu>
 
@@ -18,7 +22,20 @@ static void initResources()
     Q_INIT_RESOURCE(lexivane);
 }
 
-LexivaneApp::LexivaneApp(const QString &programDir, UserDialogs *dialogs)
+namespace {
+
+std::unique_ptr<SpeechEngine> ownSpeechEngine(UserDialogs *dialogs, SpeechEngine *speech)
+{
+    if (speech)
+        return nullptr;
+    if (dialogs)
+        return std::make_unique<SilentSpeechEngine>();
+    return std::make_unique<QtSpeechEngine>();
+}
+
+} // namespace
+
+LexivaneApp::LexivaneApp(const QString &programDir, UserDialogs *dialogs, SpeechEngine *speech)
     : m_programDir(programDir)
     , m_ownDialogs(dialogs ? nullptr : std::make_unique<MessageBoxDialogs>())
     , m_dialogs(dialogs ? dialogs : m_ownDialogs.get())
@@ -30,6 +47,9 @@ LexivaneApp::LexivaneApp(const QString &programDir, UserDialogs *dialogs)
     // A settings write killed half-way can leave its temporary copy beside
     // the file; one that a later write has overtaken is of no use.
     Profile::removeLeftoverCopies(m_iniFile.IniPath());
+    m_ownSpeechEngine = ownSpeechEngine(dialogs, speech);
+    m_speaker = std::make_unique<WordSpeaker>(speech ? *speech : *m_ownSpeechEngine, m_iniFile, *m_dialogs,
+                                              dataDir() + QStringLiteral("/audio"));
 }
 
 LexivaneApp::~LexivaneApp()
@@ -44,6 +64,9 @@ LexivaneApp::~LexivaneApp()
     delete m_form4.data();
     delete m_form5.data();
     delete m_form1.data();
+    // --- Pronunciation teardown ---
+    delete m_speechSettings.data();
+    m_speaker->silence();
 }
 
 void LexivaneApp::start()
@@ -59,7 +82,7 @@ void LexivaneApp::start()
 Form1 *LexivaneApp::form1()
 {
     if (!m_form1) {
-        m_form1 = new Form1(*this);
+        m_form1 = new Form1(*this, *m_speaker);
         connect(m_form1, &Form1::bookMenuRequested, this, &LexivaneApp::showBookMenu);
         connect(m_form1, &Form1::libraryManagerRequested, this, &LexivaneApp::openLibraryManager);
     }
@@ -81,7 +104,7 @@ Form5 *LexivaneApp::aboutWindow() const
 bool LexivaneApp::openBoxWindow()
 {
     if (!m_form2)
-        m_form2 = new Form2(*this);
+        m_form2 = new Form2(*this, *m_speaker);
     if (Form1 *testWindow = existingForm1())
         testWindow->hide();
     m_form2->show();
@@ -110,7 +133,7 @@ bool LexivaneApp::openBrowseBar()
     if (m_form3) {
         m_form3->raise();
     } else {
-        m_form3 = new Form3(*this, m_browseRandom);
+        m_form3 = new Form3(*this, m_browseRandom, *m_speaker);
         m_form3->show();
     }
     // The test window steps back only now: a message box of the bar's first
@@ -165,6 +188,9 @@ void LexivaneApp::showBookMenu(const QPoint &globalPos)
     manager->setObjectName(QStringLiteral("libraryManagerAction"));
     manager->setShortcut(Form1::libraryManagerKey());
     connect(manager, &QAction::triggered, this, &LexivaneApp::openLibraryManager);
+    QAction *speech = m_bookMenu->addAction(QStringLiteral("发音设置…"));
+    speech->setObjectName(QStringLiteral("speechSettingsAction"));
+    connect(speech, &QAction::triggered, this, [this] { openSpeechSettings(); });
     m_bookMenu->popup(globalPos);
 }
 
@@ -217,4 +243,25 @@ void LexivaneApp::testWindowClosed()
         m_libraryManager->close();
     if (m_form1)
         m_form1->deleteLater();
+}
+
+// --- Pronunciation ---
+
+SpeechSettingsDialog *LexivaneApp::openSpeechSettings()
+{
+    // A dialog closed without "确定" may linger until its deletion; the next
+    // one starts again from the stored settings.
+    if (m_speechSettings && !m_speechSettings->isVisible())
+        delete m_speechSettings.data();
+    if (!m_speechSettings) {
+        m_speechSettings = new SpeechSettingsDialog(*m_speaker, existingForm1());
+        m_speechSettings->setAttribute(Qt::WA_DeleteOnClose);
+        // Without an engine the dialog says so itself; the message box comes
+        // once per run like for the other speech commands.
+        m_speaker->explainMissingEngine();
+    }
+    m_speechSettings->show();
+    m_speechSettings->raise();
+    m_speechSettings->activateWindow();
+    return m_speechSettings;
 }

@@ -17,7 +17,10 @@ class Form4;
 class Form5;
 class LibraryManager;
 class QMenu;
+class SpeechEngine;
+class SpeechSettingsDialog;
 class UserDialogs;
+class WordSpeaker;
 
 // Owns the windows and the one shared settings file. A window is created the
 // first time it is needed, and windows reach each other through this object.
@@ -28,8 +31,10 @@ class LexivaneApp : public QObject
 public:
     // `programDir` is the folder that holds lexvan.ini. Word libraries are
     // found under "data" in the working folder. Without `dialogs`, real
-    // message boxes are used; tests pass a recorder.
-    explicit LexivaneApp(const QString &programDir, UserDialogs *dialogs = nullptr);
+    // message boxes are used; tests pass a recorder. Without `speech`, the
+    // program speaks through the installed speech engines, except when a
+    // recorder is given: tests then stay silent, as without an engine.
+    explicit LexivaneApp(const QString &programDir, UserDialogs *dialogs = nullptr, SpeechEngine *speech = nullptr);
     ~LexivaneApp() override;
 
     // Opens the start-up windows.
@@ -94,6 +99,11 @@ public:
 
 signals:
     void libraryListChanged();
+    // --- Pronunciation (src/speech) ---
+    // Speaks words for the windows; recordings in data/audio come first.
+    WordSpeaker &speaker() { return *m_speaker; }
+    // Opens "发音设置…" in front of the test window (or brings it forward).
+    SpeechSettingsDialog *openSpeechSettings();
 
 private:
     QString m_programDir;
@@ -112,4 +122,8 @@ private:
     // --- Book menu and library manager members ---
     QPointer<QMenu> m_bookMenu;
     QPointer<LibraryManager> m_libraryManager;
+    // --- Pronunciation members ---
+    std::unique_ptr<SpeechEngine> m_ownSpeechEngine;
+    std::unique_ptr<WordSpeaker> m_speaker;
+    QPointer<SpeechSettingsDialog> m_speechSettings;
 };

@@ -12,6 +12,7 @@
 #include "settings/CIniFile.h"
 #include "settings/LibraryRegistry.h"
 #include "settings/UserDialogs.h"
+#include "speech/WordSpeaker.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -78,9 +79,10 @@ bool contains(const QWidget *target, const QPoint &globalPos)
 
 } // namespace
 
-Form2::Form2(LexivaneApp &app)
+Form2::Form2(LexivaneApp &app, WordSpeaker &speaker)
     : QWidget(nullptr)
     , m_app(app)
+    , m_speaker(speaker)
 {
     initBoxesResources();
     setAttribute(Qt::WA_DeleteOnClose);
@@ -431,6 +433,10 @@ bool Form2::eventFilter(QObject *watched, QEvent *event)
 {
     if (event->type() == QEvent::KeyPress) {
         const auto *key = static_cast<QKeyEvent *>(event);
+        if (key->key() == Qt::Key_F2) {
+            speakRow(0, true);
+            return true;
+        }
         if (watched == Text2)
             return text2KeyPress(key->key(), key->text());
         if (watched == Combo1 && isEnterKey(key->key())) {
@@ -499,6 +505,8 @@ bool Form2::wordCellMouse(int row, QEvent *event)
             // Peek at the meaning, hidden or not.
             const WordEntry &entry = Words[size_t(BoxStore::entryIndex(VScroll1->value(), row))];
             Text1[size_t(row)]->setText(entry.Meaning);
+            if (event->type() == QEvent::MouseButtonPress)
+                speakRow(row, false);
         }
         return true;
     }
@@ -574,6 +582,26 @@ void Form2::endDrag()
         m_dragCell->releaseMouse();
     m_dragCell.clear();
     m_dragRow = -1;
+}
+
+void Form2::speakRow(int row, bool onRequest)
+{
+    const QString &word = Words[size_t(BoxStore::entryIndex(VScroll1->value(), row))].Word;
+    if (onRequest)
+        m_speaker.speakOnRequest(word);
+    else
+        m_speaker.speak(word);
+}
+
+void Form2::keyPressEvent(QKeyEvent *event)
+{
+    // Keys no control took: F2 speaks the top row's word.
+    if (event->key() == Qt::Key_F2) {
+        speakRow(0, true);
+        event->accept();
+        return;
+    }
+    QWidget::keyPressEvent(event);
 }
 
 void Form2::mousePressEvent(QMouseEvent *event)

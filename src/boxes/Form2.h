@@ -16,6 +16,7 @@ class QComboBox;
 class QLabel;
 class QLineEdit;
 class QScrollBar;
+class WordSpeaker;
 class XpCmdButton;
 
 // The box window: one group of a library, eight rows at a time. Words or
@@ -27,7 +28,7 @@ class Form2 : public QWidget
     Q_OBJECT
 
 public:
-    explicit Form2(LexivaneApp &app);
+    Form2(LexivaneApp &app, WordSpeaker &speaker);
     ~Form2() override;
 
     static constexpr int RowCount = BoxStore::RowCount;
@@ -72,6 +73,7 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
     void mousePressEvent(QMouseEvent *event) override;
     void mouseReleaseEvent(QMouseEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
     void hideEvent(QHideEvent *event) override;
 
@@ -84,6 +86,8 @@ private:
     void showWordColumn();
     void showMeaningColumn();
     void stepGroup(int step);
+    // The word of the entry shown in `row`, spoken.
+    void speakRow(int row, bool onRequest);
 
     // Our own drag of a word cell: it follows the pointer from the press and
     // acts on the first target the pointer enters.
@@ -92,6 +96,7 @@ private:
     void endDrag();
 
     LexivaneApp &m_app;
+    WordSpeaker &m_speaker;
 
     WordTable Words;
     qint16 WordCount = 0;

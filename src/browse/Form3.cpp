@@ -8,6 +8,7 @@
 #include "browse/Form4.h"
 #include "library/GroupLoader.h"
 #include "settings/CIniFile.h"
+#include "speech/WordSpeaker.h"
 
 #include <QCloseEvent>
 #include <QGuiApplication>
@@ -49,9 +50,10 @@ bool onSomeScreen(const QRect &rect)
 
 } // namespace
 
-Form3::Form3(LexivaneApp &app, SingleRandom &random)
+Form3::Form3(LexivaneApp &app, SingleRandom &random, WordSpeaker &speaker)
     : QWidget(nullptr, Qt::Window | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint)
     , m_app(app)
+    , m_speaker(speaker)
     , m_walk(random)
 {
     initBrowseResources();
@@ -116,8 +118,27 @@ void Form3::createControls()
         action->setObjectName(QString::fromLatin1(item.name));
         connect(action, &QAction::triggered, this, item.command);
     }
+    // Pronunciation comes after the browse commands, which keep their places.
+    menu->addSeparator();
+    m_speakAction = menu->addAction(QStringLiteral("朗读"));
+    m_speakAction->setObjectName(QStringLiteral("Speak"));
+    m_speakAction->setCheckable(true);
+    m_speakAction->setChecked(m_speaker.barSpeaks());
+    if (!m_speaker.hasEngine()) {
+        m_speakAction->setEnabled(false);
+        m_speakAction->setToolTip(WordSpeaker::missingEngineText());
+        menu->setToolTipsVisible(true);
+    }
+    connect(m_speakAction, &QAction::toggled, this, &Form3::Speak_Click);
 
     m_mover = new MouseMover(this, this);
+}
+
+void Form3::Speak_Click(bool on)
+{
+    m_speaker.setBarSpeaks(on);
+    if (!on)
+        m_speaker.silence();
 }
 
 Form4 &Form3::settings()
@@ -238,6 +259,9 @@ void Form3::Show()
     setLabel1(entry.Word);
     setLabel2(entry.Meaning);
     m_walk.shown();
+    // The word still sounding is cut off: the bar keeps its own pace.
+    if (m_speaker.barSpeaks())
+        m_speaker.speak(entry.Word, WordSpeaker::Overlap::CutOff);
 }
 
 void Form3::EndOfGroup()

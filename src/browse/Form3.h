@@ -12,6 +12,7 @@ class QLabel;
 class QMenu;
 class QTimer;
 class SingleRandom;
+class WordSpeaker;
 
 // The browse bar: a small strip that stays above every other window and shows
 // the words of a group one after another, the word on the left and its
@@ -23,7 +24,7 @@ class Form3 : public QWidget
     Q_OBJECT
 
 public:
-    Form3(LexivaneApp &app, SingleRandom &random);
+    Form3(LexivaneApp &app, SingleRandom &random, WordSpeaker &speaker);
     ~Form3() override;
 
     // One tick of Timer1: the next slot of the walk. The timer calls it;
@@ -37,6 +38,8 @@ public:
     void SpeedQuicker_Click();
     void SpeedLower_Click();
     void Close_Click();
+    // "朗读": speak each word as it appears.
+    void Speak_Click(bool on);
 
     // This window's group loader; the group and the library are the
     // dialog's. Returns the group loaded, or 0 after a message.
@@ -52,6 +55,7 @@ public:
     // Whether ticks are really coming.
     bool isTicking() const;
     QMenu *popupMenu() const { return menu; }
+    QAction *speakAction() const { return m_speakAction; }
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
@@ -78,6 +82,7 @@ private:
     Form4 &settings();
 
     LexivaneApp &m_app;
+    WordSpeaker &m_speaker;
     BrowseWalk m_walk;
 
     bool m_timerEnabled = false;
@@ -94,5 +99,6 @@ private:
     QLabel *Label2 = nullptr;
     QTimer *Timer1 = nullptr;
     QMenu *menu = nullptr;
+    QAction *m_speakAction = nullptr;
     MouseMover *m_mover = nullptr;
 };

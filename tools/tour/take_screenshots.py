@@ -126,7 +126,7 @@ def main():
         bar = app.wait_window("Lexivane", width=bar_width)
         app.click(bar, 120, 120, 1500, 375, button=3)
         time.sleep(0.3)
-        app.key("Up", "Return")  # 返回
+        app.key("Up", "Up", "Return")  # 返回 (朗读 follows it)
         app.wait_window("Kelvaro--Lexivane v1.0")
     finally:
         proc.kill()
