@@ -38,12 +38,6 @@ QColor colourOfMark(qint32 mark)
     return QColor(mark & 0xFF, (mark >> 8) & 0xFF, (mark >> 16) & 0xFF);
 }
 
-// The counters live only in their labels: read, add one, write back.
-void addOne(QLabel *counter)
-{
-    counter->setText(QString::number(counter->text().toInt() + 1));
-}
-
 } // namespace
 
 Form1::Form1(LexivaneApp &app, WordSpeaker &speaker)
@@ -224,30 +218,36 @@ qint16 Form1::ReadWords(const QString &groupText, const QString &libraryName)
     setup.libraryIndex = Combo1->currentIndex();
     setup.lastGroupNotice = true;
     setup.formReset = [this] { FormReset(); };
-    return ::ReadWords(groupText, libraryName, Words, WordCount, setup);
+    const qint16 loaded = ::ReadWords(groupText, libraryName, m_test.table(), m_test.countSlot(), setup);
+    if (loaded != 0)
+        m_test.begin();
+    return loaded;
 }
 
 void Form1::FormReset()
 {
     Text1->clear();
     Label1->clear();
-    CurrentIndex = 0;
-    WordCount = 0;
-    Label4->setText(QStringLiteral("0"));
-    Label7->setText(QStringLiteral("0"));
+    m_test.reset();
+    showCounts();
     Label10->setText(QStringLiteral("浏览测试"));
     for (QLabel *line : Label3)
         line->clear();
-    for (int i = 0; i < GroupSize; ++i)
-        Words[i] = WordEntry{};
+}
+
+void Form1::showCounts()
+{
+    Label4->setText(QString::number(m_test.rightCount()));
+    Label7->setText(QString::number(m_test.wrongCount()));
 }
 
 void Form1::RememberWords()
 {
-    Label9->setText(QString::number(WordCount));
-    if (CurrentIndex < WordCount) {
-        Label1->setText(Words[CurrentIndex].Meaning);
+    Label9->setText(QString::number(m_test.wordCount()));
+    if (m_test.isAsking()) {
+        Label1->setText(m_test.current().Meaning);
         Text1->clear();
+        m_test.meaningShown();
     }
 }
 
@@ -320,7 +320,7 @@ bool Form1::eventFilter(QObject *watched, QEvent *event)
         auto *input = static_cast<QInputMethodEvent *>(event);
         if (watched == Text2 && keepDigitsOfCommit(input))
             m_app.dialogs().beep();
-        if (watched == Text1 && WordCount == 0 && !input->commitString().isEmpty()) {
+        if (watched == Text1 && !m_test.hasWords() && !input->commitString().isEmpty()) {
             // Committed text is typed text: without words there is nothing to answer.
             input->setCommitString(QString());
             m_app.dialogs().message(QStringLiteral("单词还没有读入呢！"));
@@ -345,7 +345,7 @@ bool Form1::text1KeyPress(int key, const QString &text)
 {
     if (!typesCharacter(key, text))
         return false;
-    if (WordCount == 0) {
+    if (!m_test.hasWords()) {
         m_app.dialogs().message(QStringLiteral("单词还没有读入呢！"));
         return true;
     }
@@ -357,58 +357,48 @@ bool Form1::text1KeyPress(int key, const QString &text)
 
 void Form1::judgeAnswer()
 {
-    WordEntry &entry = Words[CurrentIndex];
+    if (!m_test.isAsking())
+        return;
     // Heard while the verdict is read; the word starts once this key is done.
     if (m_speaker.speaksAnswers())
-        m_speaker.speak(entry.Word);
-    if (trimSpaces(entry.Word) != trimSpaces(Text1->text())) {
-        m_app.dialogs().message(QStringLiteral("错误！正确答案是：") + entry.Word);
-        addOne(Label7);
-        entry.Mark = MarkWrong;
-    } else {
-        addOne(Label4);
-        entry.Mark = MarkRight;
-    }
+        m_speaker.speak(m_test.current().Word);
+    const TypingTest::Verdict verdict = m_test.answer(Text1->text());
+    if (!verdict.right)
+        m_app.dialogs().message(QStringLiteral("错误！正确答案是：") + verdict.entry.Word);
+    showCounts();
 
-    if (CurrentIndex >= 6) {
+    if (verdict.slot >= 6) {
         for (int line = 0; line < 5; ++line) {
             Label3[line]->setText(Label3[line + 1]->text());
             Label3[line]->setPalette(Label3[line + 1]->palette());
         }
-        showLine(5, entry);
-        VScroll1->setValue(CurrentIndex);
+        showLine(5, verdict.entry);
+        VScroll1->setValue(verdict.slot);
     } else {
-        showLine(CurrentIndex, entry);
+        showLine(verdict.slot, verdict.entry);
         VScroll1->setValue(5);
     }
 
-    ++CurrentIndex;
-    const int wrong = Label7->text().toInt();
-    if (wrong > 0 && CurrentIndex == WordCount)
+    switch (verdict.next) {
+    case TypingTest::Next::Word:
+        break;
+    case TypingTest::Next::RetestPass:
         startRetestPass();
-    if (wrong == 0 && CurrentIndex == WordCount) {
+        break;
+    case TypingTest::Next::GroupDone:
         FormReset();
         remember_next_term();
+        break;
     }
     RememberWords();
 }
 
 void Form1::startRetestPass()
 {
-    qint16 kept = 0;
-    for (int i = 0; i < WordCount; ++i) {
-        if (Words[i].Mark == MarkWrong) {
-            Words[kept] = Words[i];
-            Words[kept].Mark = MarkUnanswered;
-            ++kept;
-        }
-    }
-    WordCount = kept;
-    Label9->setText(QString::number(kept));
+    m_test.startRetestPass();
+    Label9->setText(QString::number(m_test.wordCount()));
     Label10->setText(QStringLiteral("错误重测"));
-    CurrentIndex = 0;
-    Label4->setText(QStringLiteral("0"));
-    Label7->setText(QStringLiteral("0"));
+    showCounts();
     for (QLabel *line : Label3)
         line->clear();
 }
@@ -421,13 +411,13 @@ void Form1::showLine(int line, const WordEntry &entry)
 
 void Form1::VScroll1_Change(int value)
 {
-    if (CurrentIndex < 5) {
+    if (m_test.currentIndex() < 5) {
         VScroll1->setValue(5);
         return;
     }
     // Value v shows slots v - 5 to v.
     for (int line = 5; line >= 0; --line, --value)
-        showLine(line, Words[value]);
+        showLine(line, m_test.words()[value]);
 }
 
 void Form1::AniGIF1_MouseDown(int button, const QPoint &globalPos)
@@ -460,9 +450,9 @@ void Form1::resizeEvent(QResizeEvent *event)
 
 void Form1::speakCurrentWord()
 {
-    if (CurrentIndex < 0 || CurrentIndex >= WordCount)
+    if (!m_test.isAsking())
         return;
-    m_speaker.speakOnRequest(Words[CurrentIndex].Word);
+    m_speaker.speakOnRequest(m_test.current().Word);
 }
 
 void Form1::closeEvent(QCloseEvent *event)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "library/WordTable.h"
+#include "typing/TypingTest.h"
 
 #include <QKeySequence>
 #include <QWidget>
@@ -31,9 +32,9 @@ public:
     ~Form1() override;
 
     // Result colours kept in WordEntry::Mark, as 0x00BBGGRR.
-    static constexpr qint32 MarkUnanswered = 0;
-    static constexpr qint32 MarkWrong = 0x0000FF;
-    static constexpr qint32 MarkRight = 0xFF0000;
+    static constexpr qint32 MarkUnanswered = TypingTest::MarkUnanswered;
+    static constexpr qint32 MarkWrong = TypingTest::MarkWrong;
+    static constexpr qint32 MarkRight = TypingTest::MarkRight;
 
     // Empties the display and the word table.
     void FormReset();
@@ -54,9 +55,11 @@ public:
     // nothing).
     void reloadLibraryList();
 
-    const WordTable &words() const { return Words; }
-    qint16 wordCount() const { return WordCount; }
-    qint16 currentIndex() const { return CurrentIndex; }
+    const WordTable &words() const { return m_test.words(); }
+    qint16 wordCount() const { return m_test.wordCount(); }
+    qint16 currentIndex() const { return m_test.currentIndex(); }
+    // The test this window shows; its answers feed whoever listens.
+    TypingTest &test() { return m_test; }
 
     // Opens the library manager from the test window.
     static QKeySequence libraryManagerKey();
@@ -80,6 +83,7 @@ private:
     bool text1KeyPress(int key, const QString &text);
     bool text2KeyPress(int key, const QString &text);
     void judgeAnswer();
+    void showCounts();
     void startRetestPass();
     void showLine(int line, const WordEntry &entry);
     void VScroll1_Change(int value);
@@ -90,9 +94,7 @@ private:
     LexivaneApp &m_app;
     WordSpeaker &m_speaker;
 
-    WordTable Words;
-    qint16 WordCount = 0;
-    qint16 CurrentIndex = 0;
+    TypingTest m_test;
 
     XpCanvas *xp_canvas1 = nullptr;
     XpTopButtons *xptopbuttons1 = nullptr;
