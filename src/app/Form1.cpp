@@ -4,7 +4,6 @@
 #include "app/Controls.h"
 #include "app/Geometry.h"
 #include "app/LengthLimit.h"
-#include "app/LexivaneApp.h"
 #include "app/MouseMover.h"
 #include "app/XpCmdButton.h"
 #include "chrome/SkinnedFrame.h"
@@ -40,10 +39,10 @@ QColor colourOfMark(qint32 mark)
 
 } // namespace
 
-Form1::Form1(LexivaneApp &app, WordSpeaker &speaker)
+Form1::Form1(const WindowContext &context)
     : QWidget(nullptr)
-    , m_app(app)
-    , m_speaker(speaker)
+    , m_context(context)
+    , m_speaker(context.speaker)
 {
     createControls();
     load();
@@ -163,7 +162,7 @@ void Form1::createControls()
 
 int Form1::SetLibName()
 {
-    const QStringList names = LibraryRegistry::libraryNames(m_app.iniFile());
+    const QStringList names = LibraryRegistry::libraryNames(m_context.ini);
     Combo1->addItems(names);
     return int(names.size());
 }
@@ -191,7 +190,7 @@ void Form1::load()
 {
     const int entries = SetLibName();
 
-    CIniFile &ini = m_app.iniFile();
+    CIniFile &ini = m_context.ini;
     const QString group = trimSpaces(ini.ReadString(kSection, QStringLiteral("WordGroup"), 10));
     const QString library = trimSpaces(ini.ReadString(kSection, QStringLiteral("WordLibrary"), 10));
 
@@ -211,9 +210,9 @@ void Form1::load()
 qint16 Form1::ReadWords(const QString &groupText, const QString &libraryName)
 {
     GroupLoaderSetup setup;
-    setup.ini = &m_app.iniFile();
-    setup.dialogs = &m_app.dialogs();
-    setup.dataDir = m_app.dataDir();
+    setup.ini = &m_context.ini;
+    setup.dialogs = &m_context.dialogs;
+    setup.dataDir = m_context.dataDir;
     setup.section = kSection;
     setup.libraryIndex = Combo1->currentIndex();
     setup.lastGroupNotice = true;
@@ -269,10 +268,10 @@ void Form1::ChoiceWork(int index)
         startTest();
         break;
     case 1:
-        m_app.openBoxWindow();
+        emit boxWindowRequested();
         break;
     case 2:
-        m_app.openBrowseBar();
+        emit browseBarRequested();
         break;
     case 4:
         close();
@@ -284,7 +283,7 @@ void Form1::ChoiceWork(int index)
 
 void Form1::remember_next_term()
 {
-    const bool next = m_app.dialogs().question(
+    const bool next = m_context.dialogs.question(
         QStringLiteral("本组测试完毕！继续下一组测试吗？选否重新测试本组单词。"));
     if (next)
         Text2->setText(QString::number(Text2->text().toInt() + 1));
@@ -319,11 +318,11 @@ bool Form1::eventFilter(QObject *watched, QEvent *event)
     if (event->type() == QEvent::InputMethod) {
         auto *input = static_cast<QInputMethodEvent *>(event);
         if (watched == Text2 && keepDigitsOfCommit(input))
-            m_app.dialogs().beep();
+            m_context.dialogs.beep();
         if (watched == Text1 && !m_test.hasWords() && !input->commitString().isEmpty()) {
             // Committed text is typed text: without words there is nothing to answer.
             input->setCommitString(QString());
-            m_app.dialogs().message(QStringLiteral("单词还没有读入呢！"));
+            m_context.dialogs.message(QStringLiteral("单词还没有读入呢！"));
         }
     }
     return QWidget::eventFilter(watched, event);
@@ -337,7 +336,7 @@ bool Form1::text2KeyPress(int key, const QString &text)
     }
     if (!refusedInNumberBox(key, text))
         return false;
-    m_app.dialogs().beep();
+    m_context.dialogs.beep();
     return true;
 }
 
@@ -346,7 +345,7 @@ bool Form1::text1KeyPress(int key, const QString &text)
     if (!typesCharacter(key, text))
         return false;
     if (!m_test.hasWords()) {
-        m_app.dialogs().message(QStringLiteral("单词还没有读入呢！"));
+        m_context.dialogs.message(QStringLiteral("单词还没有读入呢！"));
         return true;
     }
     if (!isEnterKey(key))
@@ -364,7 +363,7 @@ void Form1::judgeAnswer()
         m_speaker.speak(m_test.current().Word);
     const TypingTest::Verdict verdict = m_test.answer(Text1->text());
     if (!verdict.right)
-        m_app.dialogs().message(QStringLiteral("错误！正确答案是：") + verdict.entry.Word);
+        m_context.dialogs.message(QStringLiteral("错误！正确答案是：") + verdict.entry.Word);
     showCounts();
 
     if (verdict.slot >= 6) {
@@ -458,5 +457,5 @@ void Form1::speakCurrentWord()
 void Form1::closeEvent(QCloseEvent *event)
 {
     event->accept();
-    m_app.testWindowClosed();
+    emit closed();
 }

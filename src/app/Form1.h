@@ -2,6 +2,7 @@
 
 #include "library/WordTable.h"
 #include "typing/TypingTest.h"
+#include "widgets/WindowContext.h"
 
 #include <QKeySequence>
 #include <QWidget>
@@ -9,7 +10,6 @@
 #include <array>
 
 class AniGif;
-class LexivaneApp;
 class MouseMover;
 class QComboBox;
 class QLabel;
@@ -28,7 +28,7 @@ class Form1 : public QWidget
     Q_OBJECT
 
 public:
-    Form1(LexivaneApp &app, WordSpeaker &speaker);
+    explicit Form1(const WindowContext &context);
     ~Form1() override;
 
     // Result colours kept in WordEntry::Mark, as 0x00BBGGRR.
@@ -70,6 +70,12 @@ signals:
     void bookMenuRequested(const QPoint &globalPos);
     // The library manager's keyboard shortcut was pressed.
     void libraryManagerRequested();
+    // "单词浏览": the box window in place of this one.
+    void boxWindowRequested();
+    // "迷你模式": the browse bar in place of this one.
+    void browseBarRequested();
+    // The window was closed: it is to be unloaded.
+    void closed();
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
@@ -91,7 +97,7 @@ private:
     // F2: the word being asked, spoken as a listening hint.
     void speakCurrentWord();
 
-    LexivaneApp &m_app;
+    WindowContext m_context;
     WordSpeaker &m_speaker;
 
     TypingTest m_test;

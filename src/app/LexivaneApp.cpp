@@ -69,10 +69,20 @@ LexivaneApp::~LexivaneApp()
     m_speaker->silence();
 }
 
+WindowContext LexivaneApp::windowContext()
+{
+    return WindowContext{m_iniFile, *m_dialogs, dataDir(), m_browseRandom, *m_speaker};
+}
+
 void LexivaneApp::start()
 {
     // The about window opens first and stays in front of the test window.
-    m_form5 = new Form5(*this);
+    m_form5 = new Form5();
+    connect(m_form5, &Form5::testWindowWanted, this, [this] { form1()->show(); });
+    // On opening, the test window steps back until the picture is clicked.
+    // At start-up the test window is not shown yet, so both end up visible.
+    if (m_form1)
+        m_form1->hide();
     form1()->show();
     m_form5->show();
     m_form5->raise();
@@ -82,7 +92,10 @@ void LexivaneApp::start()
 Form1 *LexivaneApp::form1()
 {
     if (!m_form1) {
-        m_form1 = new Form1(*this, *m_speaker);
+        m_form1 = new Form1(windowContext());
+        connect(m_form1, &Form1::boxWindowRequested, this, &LexivaneApp::openBoxWindow);
+        connect(m_form1, &Form1::browseBarRequested, this, &LexivaneApp::openBrowseBar);
+        connect(m_form1, &Form1::closed, this, &LexivaneApp::testWindowClosed);
         connect(m_form1, &Form1::bookMenuRequested, this, &LexivaneApp::showBookMenu);
         connect(m_form1, &Form1::libraryManagerRequested, this, &LexivaneApp::openLibraryManager);
     }
@@ -103,8 +116,10 @@ Form5 *LexivaneApp::aboutWindow() const
 
 bool LexivaneApp::openBoxWindow()
 {
-    if (!m_form2)
-        m_form2 = new Form2(*this, *m_speaker);
+    if (!m_form2) {
+        m_form2 = new Form2(windowContext());
+        connect(m_form2, &Form2::testWindowWanted, this, &LexivaneApp::boxWindowClosed);
+    }
     if (Form1 *testWindow = existingForm1())
         testWindow->hide();
     m_form2->show();
@@ -133,7 +148,14 @@ bool LexivaneApp::openBrowseBar()
     if (m_form3) {
         m_form3->raise();
     } else {
-        m_form3 = new Form3(*this, m_browseRandom, *m_speaker);
+        m_form3 = new Form3(
+            windowContext(), [this]() -> Form4 & { return *browseSettings(); }, m_form1);
+        connect(m_form3, &Form3::testWindowWanted, this, [this] {
+            form1()->show();
+            if (m_form4)
+                m_form4->dismiss();
+        });
+        connect(m_form3, &Form3::closed, this, &LexivaneApp::browseBarClosed);
         m_form3->show();
     }
     // The test window steps back only now: a message box of the bar's first
@@ -151,8 +173,17 @@ Form3 *LexivaneApp::browseBar() const
 
 Form4 *LexivaneApp::browseSettings()
 {
-    if (!m_form4)
-        m_form4 = new Form4(*this);
+    if (!m_form4) {
+        m_form4 = new Form4(windowContext());
+        connect(m_form4, &Form4::browseBarRequested, this, &LexivaneApp::openBrowseBar);
+        connect(m_form4, &Form4::closed, this, [this](Form4 *dialog, bool byUser) {
+            // Closed without "确定" while no bar runs: the test window comes
+            // back so that the program is never left without a visible window.
+            if (byUser && !m_form3)
+                form1()->show();
+            browseSettingsClosed(dialog);
+        });
+    }
     return m_form4;
 }
 
@@ -202,7 +233,7 @@ QMenu *LexivaneApp::bookMenu() const
 LibraryManager *LexivaneApp::openLibraryManager()
 {
     if (!m_libraryManager) {
-        m_libraryManager = new LibraryManager(*this);
+        m_libraryManager = new LibraryManager(windowContext());
         m_libraryManager->setAttribute(Qt::WA_DeleteOnClose);
         connect(m_libraryManager, &LibraryManager::libraryListChanged, this, &LexivaneApp::reloadLibraryLists);
     }

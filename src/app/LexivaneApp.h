@@ -2,6 +2,7 @@
 
 #include "browse/SingleRandom.h"
 #include "settings/CIniFile.h"
+#include "widgets/WindowContext.h"
 
 #include <QObject>
 #include <QPoint>
@@ -23,7 +24,9 @@ class UserDialogs;
 class WordSpeaker;
 
 // Owns the windows and the one shared settings file. A window is created the
-// first time it is needed, and windows reach each other through this object.
+// first time it is needed. Windows never reach each other: they announce what
+// they want with signals, and this object alone creates, shows, hides and
+// destroys them.
 class LexivaneApp : public QObject
 {
     Q_OBJECT
@@ -44,6 +47,8 @@ public:
     UserDialogs &dialogs() { return *m_dialogs; }
     QString dataDir() const { return QStringLiteral("data"); }
     QString programDir() const { return m_programDir; }
+    // What every window is given of the program.
+    WindowContext windowContext();
 
     // The test window, created (and loaded) on first use.
     Form1 *form1();

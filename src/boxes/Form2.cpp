@@ -4,7 +4,6 @@
 #include "app/Controls.h"
 #include "app/Geometry.h"
 #include "app/LengthLimit.h"
-#include "app/LexivaneApp.h"
 #include "app/XpCmdButton.h"
 #include "chrome/SkinnedFrame.h"
 #include "chrome/XpCanvas.h"
@@ -79,10 +78,10 @@ bool contains(const QWidget *target, const QPoint &globalPos)
 
 } // namespace
 
-Form2::Form2(LexivaneApp &app, WordSpeaker &speaker)
+Form2::Form2(const WindowContext &context)
     : QWidget(nullptr)
-    , m_app(app)
-    , m_speaker(speaker)
+    , m_context(context)
+    , m_speaker(context.speaker)
 {
     initBoxesResources();
     setAttribute(Qt::WA_DeleteOnClose);
@@ -250,7 +249,7 @@ void Form2::createControls()
 
 int Form2::SetLibName()
 {
-    const QStringList names = LibraryRegistry::libraryNames(m_app.iniFile());
+    const QStringList names = LibraryRegistry::libraryNames(m_context.ini);
     Combo1->addItems(names);
     return int(names.size());
 }
@@ -274,7 +273,7 @@ void Form2::load()
     const int entries = SetLibName();
     IniBoxSum();
 
-    CIniFile &ini = m_app.iniFile();
+    CIniFile &ini = m_context.ini;
     const QString group = ini.ReadString(kSection, QStringLiteral("WordGroup"), 10).trimmed();
     const QString library = ini.ReadString(kSection, QStringLiteral("WordLibrary"), 10).trimmed();
 
@@ -333,9 +332,9 @@ qint16 Form2::ReadWords(const QString &groupText, const QString &libraryName)
 {
     bool reset = false;
     GroupLoaderSetup setup;
-    setup.ini = &m_app.iniFile();
-    setup.dialogs = &m_app.dialogs();
-    setup.dataDir = m_app.dataDir();
+    setup.ini = &m_context.ini;
+    setup.dialogs = &m_context.dialogs;
+    setup.dataDir = m_context.dataDir;
     setup.section = kSection;
     setup.libraryIndex = Combo1->currentIndex();
     setup.lastGroupNotice = true;
@@ -357,15 +356,15 @@ void Form2::IniBoxSum()
     BoxStore::BoxCounts counts;
     for (int box = 0; box < LibraryRegistry::BoxCount; ++box)
         counts[size_t(box)] = Label4[size_t(box)]->text();
-    BoxStore::IniBoxSum(m_app.dataDir(), counts);
+    BoxStore::IniBoxSum(m_context.dataDir, counts);
     for (int box = 0; box < LibraryRegistry::BoxCount; ++box)
         Label4[size_t(box)]->setText(counts[size_t(box)]);
 }
 
 void Form2::DeleteWord(int row)
 {
-    const BoxStore::DeleteOutcome outcome = BoxStore::DeleteWord(m_app.dataDir(), CurrentLibFile, row,
-                                                                 VScroll1->value(), Words, m_app.dialogs());
+    const BoxStore::DeleteOutcome outcome = BoxStore::DeleteWord(m_context.dataDir, CurrentLibFile, row,
+                                                                 VScroll1->value(), Words, m_context.dialogs);
     if (outcome != BoxStore::DeleteOutcome::Deleted)
         return;
     // Show the library as it is now. The group box and the scroll bar stay as
@@ -377,7 +376,7 @@ void Form2::DeleteWord(int row)
 void Form2::dropOnBox(int box, int row)
 {
     QString caption = Label4[size_t(box)]->text();
-    BoxStore::addWord(m_app.dataDir(), box, row, VScroll1->value(), Words, caption, m_app.dialogs());
+    BoxStore::addWord(m_context.dataDir, box, row, VScroll1->value(), Words, caption, m_context.dialogs);
     Label4[size_t(box)]->setText(caption);
 }
 
@@ -447,7 +446,7 @@ bool Form2::eventFilter(QObject *watched, QEvent *event)
     }
     if (event->type() == QEvent::InputMethod && watched == Text2) {
         if (keepDigitsOfCommit(static_cast<QInputMethodEvent *>(event)))
-            m_app.dialogs().beep();
+            m_context.dialogs.beep();
         return QWidget::eventFilter(watched, event);
     }
 
@@ -489,7 +488,7 @@ bool Form2::text2KeyPress(int key, const QString &text)
     }
     if (!refusedInNumberBox(key, text))
         return false;
-    m_app.dialogs().beep();
+    m_context.dialogs.beep();
     return true;
 }
 
@@ -630,5 +629,5 @@ void Form2::closeEvent(QCloseEvent *event)
     // The program always keeps a window on the screen: closing this one in
     // any way leads back to the test window, unless the program is ending.
     if (m_returnToTestWindow)
-        m_app.boxWindowClosed();
+        emit testWindowWanted();
 }

@@ -2,6 +2,7 @@
 
 #include "boxes/BoxStore.h"
 #include "library/WordTable.h"
+#include "widgets/WindowContext.h"
 
 #include <QCursor>
 #include <QPointer>
@@ -10,7 +11,6 @@
 #include <array>
 
 class AniGif;
-class LexivaneApp;
 class QCheckBox;
 class QComboBox;
 class QLabel;
@@ -28,7 +28,7 @@ class Form2 : public QWidget
     Q_OBJECT
 
 public:
-    Form2(LexivaneApp &app, WordSpeaker &speaker);
+    explicit Form2(const WindowContext &context);
     ~Form2() override;
 
     static constexpr int RowCount = BoxStore::RowCount;
@@ -69,6 +69,11 @@ public:
     // The row being dragged, or -1.
     int draggedRow() const { return m_dragRow; }
 
+signals:
+    // The window was closed while the program goes on: the test window comes
+    // back as it was left.
+    void testWindowWanted();
+
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
     void mousePressEvent(QMouseEvent *event) override;
@@ -95,7 +100,7 @@ private:
     void dragMovedTo(const QPoint &globalPos);
     void endDrag();
 
-    LexivaneApp &m_app;
+    WindowContext m_context;
     WordSpeaker &m_speaker;
 
     WordTable Words;

@@ -1,9 +1,7 @@
 #include "browse/Form3.h"
 
 #include "app/Controls.h"
-#include "app/Form1.h"
 #include "app/Geometry.h"
-#include "app/LexivaneApp.h"
 #include "app/MouseMover.h"
 #include "browse/Form4.h"
 #include "library/GroupLoader.h"
@@ -50,11 +48,13 @@ bool onSomeScreen(const QRect &rect)
 
 } // namespace
 
-Form3::Form3(LexivaneApp &app, SingleRandom &random, WordSpeaker &speaker)
+Form3::Form3(const WindowContext &context, std::function<Form4 &()> settingsDialog, const QWidget *placeOver)
     : QWidget(nullptr, Qt::Window | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint)
-    , m_app(app)
-    , m_speaker(speaker)
-    , m_walk(random)
+    , m_context(context)
+    , m_settingsDialog(std::move(settingsDialog))
+    , m_placeOver(placeOver)
+    , m_speaker(context.speaker)
+    , m_walk(context.random)
 {
     initBrowseResources();
     setAttribute(Qt::WA_DeleteOnClose);
@@ -144,7 +144,7 @@ void Form3::Speak_Click(bool on)
 Form4 &Form3::settings()
 {
     // Created hidden, and loaded from the settings file, on first use.
-    return *m_app.browseSettings();
+    return m_settingsDialog();
 }
 
 void Form3::load()
@@ -181,7 +181,7 @@ void Form3::load()
 
 void Form3::placeBar()
 {
-    CIniFile &ini = m_app.iniFile();
+    CIniFile &ini = m_context.ini;
     const QString storedX = ini.ReadString(kSection, QStringLiteral("BarX"), 10).trimmed();
     const QString storedY = ini.ReadString(kSection, QStringLiteral("BarY"), 10).trimmed();
     if (!storedX.isEmpty() && !storedY.isEmpty()) {
@@ -207,8 +207,8 @@ void Form3::placeByDefault()
     const QScreen *screen = this->screen();
     QRect room = screen ? screen->availableGeometry() : QRect(0, 0, 800, 600);
     QPoint place = room.center() - rect().center();
-    if (const Form1 *testWindow = m_app.existingForm1()) {
-        const QRect area = testWindow->frameGeometry();
+    if (m_placeOver) {
+        const QRect area = m_placeOver->frameGeometry();
         place = QPoint(area.center().x() - width() / 2, area.top());
     }
     place.setX(qBound(room.left(), place.x(), qMax(room.left(), room.right() + 1 - width())));
@@ -219,9 +219,9 @@ void Form3::placeByDefault()
 qint16 Form3::ReadWords(const QString &groupText, const QString &libraryName)
 {
     GroupLoaderSetup setup;
-    setup.ini = &m_app.iniFile();
-    setup.dialogs = &m_app.dialogs();
-    setup.dataDir = m_app.dataDir();
+    setup.ini = &m_context.ini;
+    setup.dialogs = &m_context.dialogs;
+    setup.dataDir = m_context.dataDir;
     setup.section = kSection;
     setup.libraryIndex = settings().libraryIndex();
     setup.lastGroupNotice = false;
@@ -363,7 +363,7 @@ bool Form3::loadGroupByCommand(const QString &groupText)
     if (loaded == 0)
         return false;
     settings().setGroupText(QString::number(loaded));
-    m_app.iniFile().WriteString(kSection, QStringLiteral("WordGroup"), settings().groupText());
+    m_context.ini.WriteString(kSection, QStringLiteral("WordGroup"), settings().groupText());
     return true;
 }
 
@@ -403,7 +403,7 @@ void Form3::changeDelay(int seconds)
 {
     // Only the interval changes; a stopped timer stays stopped.
     settings().setDelayText(QString::number(seconds));
-    m_app.iniFile().WriteString(kSection, QStringLiteral("DelayTime"), settings().delayText());
+    m_context.ini.WriteString(kSection, QStringLiteral("DelayTime"), settings().delayText());
     setTimerInterval(browseIntervalMs(settings().delayText()));
 }
 
@@ -415,16 +415,14 @@ void Form3::Close_Click()
 
 void Form3::backToTestWindow()
 {
-    m_app.form1()->show();
     // The dialog goes with the bar; the next bar loads it afresh.
-    if (Form4 *options = m_app.existingBrowseSettings())
-        options->dismiss();
+    emit testWindowWanted();
     saveBarPosition();
 }
 
 void Form3::saveBarPosition()
 {
-    CIniFile &ini = m_app.iniFile();
+    CIniFile &ini = m_context.ini;
     ini.WriteString(kSection, QStringLiteral("BarX"), QString::number(x() * TwipsPerPixel));
     ini.WriteString(kSection, QStringLiteral("BarY"), QString::number(y() * TwipsPerPixel));
 }
@@ -444,6 +442,6 @@ void Form3::closeEvent(QCloseEvent *event)
         backToTestWindow();
     }
     setTimerEnabled(false);
-    m_app.browseBarClosed(this);
+    emit closed(this);
     event->accept();
 }

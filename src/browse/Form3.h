@@ -1,17 +1,19 @@
 #pragma once
 
 #include "browse/BrowseWalk.h"
+#include "widgets/WindowContext.h"
 
+#include <QPointer>
 #include <QWidget>
 
+#include <functional>
+
 class Form4;
-class LexivaneApp;
 class MouseMover;
 class QAction;
 class QLabel;
 class QMenu;
 class QTimer;
-class SingleRandom;
 class WordSpeaker;
 
 // The browse bar: a small strip that stays above every other window and shows
@@ -24,7 +26,10 @@ class Form3 : public QWidget
     Q_OBJECT
 
 public:
-    Form3(LexivaneApp &app, SingleRandom &random, WordSpeaker &speaker);
+    // `settingsDialog` gives the browse settings dialog, created hidden (and
+    // loaded from the settings file) on first use. With no stored place the
+    // bar opens over `placeOver`, the test window, if there is one.
+    Form3(const WindowContext &context, std::function<Form4 &()> settingsDialog, const QWidget *placeOver);
     ~Form3() override;
 
     // One tick of Timer1: the next slot of the walk. The timer calls it;
@@ -57,6 +62,14 @@ public:
     QMenu *popupMenu() const { return menu; }
     QAction *speakAction() const { return m_speakAction; }
 
+signals:
+    // "返回", or the bar closed by the system: the test window comes back and
+    // the settings dialog goes with the bar.
+    void testWindowWanted();
+    // Sent as the bar closes, so that the next use opens a new one even
+    // before this one is gone.
+    void closed(Form3 *bar);
+
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
@@ -81,7 +94,9 @@ private:
     void closeBar();
     Form4 &settings();
 
-    LexivaneApp &m_app;
+    WindowContext m_context;
+    std::function<Form4 &()> m_settingsDialog;
+    QPointer<const QWidget> m_placeOver;
     WordSpeaker &m_speaker;
     BrowseWalk m_walk;
 

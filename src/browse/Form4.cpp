@@ -1,10 +1,8 @@
 #include "browse/Form4.h"
 
 #include "app/Controls.h"
-#include "app/Form1.h"
 #include "app/Geometry.h"
 #include "app/LengthLimit.h"
-#include "app/LexivaneApp.h"
 #include "settings/CIniFile.h"
 #include "settings/LibraryRegistry.h"
 #include "settings/UserDialogs.h"
@@ -26,9 +24,9 @@ const QString kSection = QStringLiteral("Form4LastData");
 
 } // namespace
 
-Form4::Form4(LexivaneApp &app)
+Form4::Form4(const WindowContext &context)
     : QWidget(nullptr, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint)
-    , m_app(app)
+    , m_context(context)
 {
     setAttribute(Qt::WA_DeleteOnClose);
     createControls();
@@ -159,7 +157,7 @@ void Form4::createControls()
 
 int Form4::SetLibName()
 {
-    const QStringList names = LibraryRegistry::libraryNames(m_app.iniFile());
+    const QStringList names = LibraryRegistry::libraryNames(m_context.ini);
     Combo1->addItems(names);
     return int(names.size());
 }
@@ -181,7 +179,7 @@ void Form4::reloadLibraryList()
 void Form4::load()
 {
     const int entries = SetLibName();
-    CIniFile &ini = m_app.iniFile();
+    CIniFile &ini = m_context.ini;
 
     const QString group = ini.ReadString(kSection, QStringLiteral("WordGroup"), 10).trimmed();
     const QString library = ini.ReadString(kSection, QStringLiteral("WordLibrary"), 10).trimmed();
@@ -281,14 +279,14 @@ bool Form4::eventFilter(QObject *watched, QEvent *event)
     if ((watched == Text1 || watched == Text2) && event->type() == QEvent::KeyPress) {
         const auto *key = static_cast<QKeyEvent *>(event);
         if (refusedInNumberBox(key->key(), key->text())) {
-            m_app.dialogs().beep();
+            m_context.dialogs.beep();
             return true;
         }
         return false;
     }
     if ((watched == Text1 || watched == Text2) && event->type() == QEvent::InputMethod) {
         if (keepDigitsOfCommit(static_cast<QInputMethodEvent *>(event)))
-            m_app.dialogs().beep();
+            m_context.dialogs.beep();
         return false;
     }
     return QWidget::eventFilter(watched, event);
@@ -314,12 +312,12 @@ void Form4::Command1_Click()
 {
     const QString problem = firstProblem();
     if (!problem.isEmpty()) {
-        m_app.dialogs().message(problem);
+        m_context.dialogs.message(problem);
         return;
     }
     // The bar reads these controls as it opens; a group it could not load
     // still leaves it open, showing how to get back here.
-    m_app.openBrowseBar();
+    emit browseBarRequested();
     // By now the group box holds the group the bar really loaded.
     save();
     dismiss();
@@ -327,7 +325,7 @@ void Form4::Command1_Click()
 
 void Form4::save()
 {
-    CIniFile &ini = m_app.iniFile();
+    CIniFile &ini = m_context.ini;
     ini.WriteString(kSection, QStringLiteral("WordGroup"), Text2->text());
     ini.WriteString(kSection, QStringLiteral("WordLibrary"), QString::number(Combo1->currentIndex()));
     ini.WriteString(kSection, QStringLiteral("MaskC"),
@@ -352,8 +350,6 @@ void Form4::closeEvent(QCloseEvent *event)
     // the test window comes back so that the program is never left without
     // a visible window. (While the bar runs, the dialog is hidden and only
     // the program closes it.)
-    if (!m_closingByProgram && !m_app.browseBar())
-        m_app.form1()->show();
-    m_app.browseSettingsClosed(this);
+    emit closed(this, !m_closingByProgram);
     event->accept();
 }

@@ -1,10 +1,10 @@
 #pragma once
 
 #include "browse/BrowseWalk.h"
+#include "widgets/WindowContext.h"
 
 #include <QWidget>
 
-class LexivaneApp;
 class QCheckBox;
 class QComboBox;
 class QGroupBox;
@@ -22,7 +22,7 @@ class Form4 : public QWidget
     Q_OBJECT
 
 public:
-    explicit Form4(LexivaneApp &app);
+    explicit Form4(const WindowContext &context);
     ~Form4() override;
 
     // The options, as the browse bar reads and writes them.
@@ -50,6 +50,14 @@ public:
     // Closes and destroys the dialog without saving (the bar's "返回").
     void dismiss();
 
+signals:
+    // "确定" with valid settings: the bar is to open (or come forward) and
+    // read them.
+    void browseBarRequested();
+    // Sent as the dialog closes; `byUser` when its own close control closed
+    // it without "确定".
+    void closed(Form4 *dialog, bool byUser);
+
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
@@ -60,7 +68,7 @@ private:
     QString firstProblem() const;
     void save();
 
-    LexivaneApp &m_app;
+    WindowContext m_context;
     // Set while the program itself closes the dialog; any other close comes
     // from the user's close control.
     bool m_closingByProgram = false;

@@ -1,18 +1,15 @@
 #include "browse/Form5.h"
 
 #include "app/Controls.h"
-#include "app/Form1.h"
 #include "app/Geometry.h"
-#include "app/LexivaneApp.h"
 
 #include <QGroupBox>
 #include <QLabel>
 #include <QMouseEvent>
 #include <QScreen>
 
-Form5::Form5(LexivaneApp &app)
+Form5::Form5()
     : QWidget(nullptr, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint)
-    , m_app(app)
 {
     setObjectName(QStringLiteral("Form5"));
     fixLightLook(this, standardLightFace());
@@ -48,11 +45,6 @@ Form5::Form5(LexivaneApp &app)
     // Open in the middle of the screen the window lands on.
     if (const QScreen *screen = this->screen())
         move(screen->availableGeometry().center() - rect().center());
-
-    // On opening, the test window steps back until the picture is clicked.
-    // At start-up the test window is not shown yet, so both end up visible.
-    if (Form1 *testWindow = m_app.existingForm1())
-        testWindow->hide();
 }
 
 QString Form5::notice()
@@ -89,6 +81,6 @@ bool Form5::eventFilter(QObject *watched, QEvent *event)
 
 void Form5::Picture1_Click()
 {
-    m_app.form1()->show();
+    emit testWindowWanted();
     close();
 }

@@ -2,7 +2,6 @@
 
 #include <QWidget>
 
-class LexivaneApp;
 class QGroupBox;
 class QLabel;
 
@@ -13,9 +12,13 @@ class Form5 : public QWidget
     Q_OBJECT
 
 public:
-    explicit Form5(LexivaneApp &app);
+    Form5();
 
     static QString notice();
+
+signals:
+    // The picture was clicked: the test window comes back.
+    void testWindowWanted();
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
@@ -23,7 +26,6 @@ protected:
 private:
     void Picture1_Click();
 
-    LexivaneApp &m_app;
     QLabel *Picture1 = nullptr;
     QGroupBox *Frame1 = nullptr;
     QLabel *Label1 = nullptr;

@@ -1,6 +1,5 @@
 #include "manager/LibraryManager.h"
 
-#include "app/LexivaneApp.h"
 #include "library/LibraryStats.h"
 #include "library/ReadyMade.h"
 #include "manager/ImportPreview.h"
@@ -64,10 +63,10 @@ QString reasonText(Import::SkipReason reason)
 
 } // namespace
 
-LibraryManager::LibraryManager(LexivaneApp &app)
+LibraryManager::LibraryManager(const WindowContext &context)
     : QWidget(nullptr, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint)
-    , m_app(app)
-    , m_editor(app.iniFile())
+    , m_context(context)
+    , m_editor(context.ini)
     , m_chooseFile(defaultChooseFile)
     , m_askText(defaultAskText)
     , m_preview(defaultPreview)
@@ -175,7 +174,7 @@ QString LibraryManager::encodingName(TextCodec::Encoding encoding)
 
 QString LibraryManager::dataPath(const QString &fileName) const
 {
-    return m_app.dataDir() + u'/' + fileName;
+    return m_context.dataDir + u'/' + fileName;
 }
 
 void LibraryManager::refresh()
@@ -304,7 +303,7 @@ bool LibraryManager::fileNameTaken(const QString &fileName) const
 {
     // Compared without letter case: the settings file matches names so, and
     // the user may copy the folder to a system that does too.
-    const QStringList present = QDir(m_app.dataDir()).entryList(QDir::AllEntries | QDir::Hidden | QDir::System);
+    const QStringList present = QDir(m_context.dataDir).entryList(QDir::AllEntries | QDir::Hidden | QDir::System);
     for (const QString &entry : present) {
         if (QString::compare(entry, fileName, Qt::CaseInsensitive) == 0)
             return true;
@@ -330,7 +329,7 @@ std::optional<QString> LibraryManager::askName(const QString &title, const QStri
         const LibraryListEditor::Outcome problem = m_editor.checkName(*answer, index);
         if (problem == LibraryListEditor::Outcome::Done)
             return answer->trimmed();
-        m_app.dialogs().message(outcomeText(problem));
+        m_context.dialogs.message(outcomeText(problem));
         text = *answer;
     }
 }
@@ -338,21 +337,21 @@ std::optional<QString> LibraryManager::askName(const QString &title, const QStri
 bool LibraryManager::registerNewFile(const QString &name, const QString &fileName, const QByteArray &bytes,
                                      const QString &report)
 {
-    QDir().mkpath(m_app.dataDir());
+    QDir().mkpath(m_context.dataDir);
     const QString path = dataPath(fileName);
     if (!Import::writeNewFile(path, bytes)) {
-        m_app.dialogs().message(QStringLiteral("无法写入词库文件 data/%1，词库没有添加！").arg(fileName));
+        m_context.dialogs.message(QStringLiteral("无法写入词库文件 data/%1，词库没有添加！").arg(fileName));
         return false;
     }
     const LibraryListEditor::Outcome outcome = m_editor.add(name, fileName);
     if (outcome != LibraryListEditor::Outcome::Done) {
         // Not registered: the copy would only be a stray file.
         QFile::remove(path);
-        m_app.dialogs().message(outcomeText(outcome));
+        m_context.dialogs.message(outcomeText(outcome));
         return false;
     }
     changed(int(m_editor.libraries().size()) - 1);
-    m_app.dialogs().message(report);
+    m_context.dialogs.message(report);
     return true;
 }
 
@@ -364,11 +363,11 @@ void LibraryManager::addLibrary()
     QByteArray bytes;
     const Import::Outcome outcome = Import::readFile(path, Import::Format::WordLibrary, &bytes);
     if (outcome.error == Import::Error::Unreadable) {
-        m_app.dialogs().message(QStringLiteral("无法读取该文件！"));
+        m_context.dialogs.message(QStringLiteral("无法读取该文件！"));
         return;
     }
     if (outcome.error == Import::Error::NoRecords) {
-        m_app.dialogs().message(QStringLiteral("该文件中没有可用的单词！词库文件每个单词占两行：一行单词，一行释义。"));
+        m_context.dialogs.message(QStringLiteral("该文件中没有可用的单词！词库文件每个单词占两行：一行单词，一行释义。"));
         return;
     }
     const TextCodec::Encoding iniEncoding = m_editor.encoding();
@@ -380,7 +379,7 @@ void LibraryManager::addLibrary()
     // can be stored and no other entry uses it.
     const QFileInfo source(path);
     const QString sourceName = source.fileName();
-    if (source.canonicalPath() == QFileInfo(m_app.dataDir()).canonicalFilePath()
+    if (source.canonicalPath() == QFileInfo(m_context.dataDir).canonicalFilePath()
         && m_editor.checkFileName(sourceName) == LibraryListEditor::Outcome::Done) {
         bool used = false;
         for (const RegisteredLibrary &library : m_editor.libraries())
@@ -388,11 +387,11 @@ void LibraryManager::addLibrary()
         if (!used) {
             const LibraryListEditor::Outcome added = m_editor.add(*name, sourceName);
             if (added != LibraryListEditor::Outcome::Done) {
-                m_app.dialogs().message(outcomeText(added));
+                m_context.dialogs.message(outcomeText(added));
                 return;
             }
             changed(int(m_editor.libraries().size()) - 1);
-            m_app.dialogs().message(QStringLiteral("已添加词库“%1”（data/%2，%3）：%4 个单词。")
+            m_context.dialogs.message(QStringLiteral("已添加词库“%1”（data/%2，%3）：%4 个单词。")
                                         .arg(*name, sourceName, encodingName(outcome.encoding))
                                         .arg(outcome.records.size()));
             return;
@@ -418,7 +417,7 @@ void LibraryManager::importList()
     QByteArray bytes;
     QFile file(path);
     if (!QFileInfo(path).isFile() || !file.open(QIODevice::ReadOnly)) {
-        m_app.dialogs().message(QStringLiteral("无法读取该文件！"));
+        m_context.dialogs.message(QStringLiteral("无法读取该文件！"));
         return;
     }
     bytes = file.readAll();
@@ -437,7 +436,7 @@ void LibraryManager::importList()
         name = choice->name;
         const LibraryListEditor::Outcome problem = m_editor.checkName(name);
         if (problem != LibraryListEditor::Outcome::Done) {
-            m_app.dialogs().message(outcomeText(problem));
+            m_context.dialogs.message(outcomeText(problem));
             continue;
         }
         break;
@@ -445,7 +444,7 @@ void LibraryManager::importList()
 
     const Import::Outcome outcome = Import::parse(bytes, format);
     if (outcome.error == Import::Error::NoRecords) {
-        m_app.dialogs().message(QStringLiteral("没有导入任何单词！") + skippedText(outcome.skipped));
+        m_context.dialogs.message(QStringLiteral("没有导入任何单词！") + skippedText(outcome.skipped));
         return;
     }
     const QString fileName = Import::suggestFileName(path, iniEncoding, LibraryListEditor::NameLimit,
@@ -462,7 +461,7 @@ void LibraryManager::renameSelected()
 {
     const int row = selectedRow();
     if (row < 0) {
-        m_app.dialogs().message(outcomeText(LibraryListEditor::Outcome::NoSuchLibrary));
+        m_context.dialogs.message(outcomeText(LibraryListEditor::Outcome::NoSuchLibrary));
         return;
     }
     const std::optional<QString> name = askName(QStringLiteral("词库改名"), m_libraries[row].name, row);
@@ -470,7 +469,7 @@ void LibraryManager::renameSelected()
         return;
     const LibraryListEditor::Outcome outcome = m_editor.rename(row, *name);
     if (outcome != LibraryListEditor::Outcome::Done) {
-        m_app.dialogs().message(outcomeText(outcome));
+        m_context.dialogs.message(outcomeText(outcome));
         refresh();
         return;
     }
@@ -481,15 +480,15 @@ void LibraryManager::removeSelected()
 {
     const int row = selectedRow();
     if (row < 0) {
-        m_app.dialogs().message(outcomeText(LibraryListEditor::Outcome::NoSuchLibrary));
+        m_context.dialogs.message(outcomeText(LibraryListEditor::Outcome::NoSuchLibrary));
         return;
     }
     const RegisteredLibrary library = m_libraries[row];
-    if (!m_app.dialogs().question(QStringLiteral("从词库列表中移除“%1”吗？").arg(library.name)))
+    if (!m_context.dialogs.question(QStringLiteral("从词库列表中移除“%1”吗？").arg(library.name)))
         return;
     const LibraryListEditor::Outcome outcome = m_editor.remove(row);
     if (outcome != LibraryListEditor::Outcome::Done) {
-        m_app.dialogs().message(outcomeText(outcome));
+        m_context.dialogs.message(outcomeText(outcome));
         refresh();
         return;
     }
@@ -503,11 +502,11 @@ void LibraryManager::removeSelected()
         if (QString::compare(other.fileName, library.fileName, Qt::CaseInsensitive) == 0)
             return;
     }
-    if (!m_app.dialogs().question(
+    if (!m_context.dialogs.question(
             QStringLiteral("同时删除词库文件 data/%1 吗？选“否”保留文件。").arg(library.fileName)))
         return;
     if (!QFile::remove(dataPath(library.fileName)))
-        m_app.dialogs().message(QStringLiteral("无法删除词库文件 data/%1！").arg(library.fileName));
+        m_context.dialogs.message(QStringLiteral("无法删除词库文件 data/%1！").arg(library.fileName));
     refresh();
 }
 
@@ -518,7 +517,7 @@ void LibraryManager::moveSelected(int delta)
     if (outcome == LibraryListEditor::Outcome::NoSuchLibrary)
         return; // nothing selected, or already at that end
     if (outcome != LibraryListEditor::Outcome::Done) {
-        m_app.dialogs().message(outcomeText(outcome));
+        m_context.dialogs.message(outcomeText(outcome));
         refresh();
         return;
     }
@@ -534,7 +533,7 @@ void LibraryManager::addReadyMade()
     const QString fileName = item->data(Qt::UserRole + 1).toString();
     const LibraryListEditor::Outcome outcome = m_editor.add(name, fileName);
     if (outcome != LibraryListEditor::Outcome::Done) {
-        m_app.dialogs().message(outcomeText(outcome));
+        m_context.dialogs.message(outcomeText(outcome));
         return;
     }
     changed(int(m_editor.libraries().size()) - 1);

@@ -2,13 +2,13 @@
 
 #include "library/Importer.h"
 #include "settings/LibraryListEditor.h"
+#include "widgets/WindowContext.h"
 
 #include <QWidget>
 
 #include <functional>
 #include <optional>
 
-class LexivaneApp;
 class QLabel;
 class QListWidget;
 class QPushButton;
@@ -44,7 +44,7 @@ public:
     using ImportPreviewer = std::function<std::optional<ImportChoice>(
         QWidget *parent, const QString &path, const QByteArray &bytes, Import::Format format, const QString &name)>;
 
-    explicit LibraryManager(LexivaneApp &app);
+    explicit LibraryManager(const WindowContext &context);
     ~LibraryManager() override;
 
     void setFileChooser(FileChooser chooser) { m_chooseFile = std::move(chooser); }
@@ -87,7 +87,7 @@ private:
     bool registerNewFile(const QString &name, const QString &fileName, const QByteArray &bytes, const QString &report);
     void changed(int selectRowAfter);
 
-    LexivaneApp &m_app;
+    WindowContext m_context;
     LibraryListEditor m_editor;
     QList<RegisteredLibrary> m_libraries;
 

@@ -262,7 +262,9 @@ void TestLibraryManager::refusesLongAndBoxNames()
 void TestLibraryManager::renameMoveAndListsFollow()
 {
     Fixture f;
-    Form2 *boxes = new Form2(*f.app, f.app->speaker());
+    // The box window the application opens, so that it is told of the change.
+    QVERIFY(f.app->openBoxWindow());
+    Form2 *boxes = f.app->boxWindow();
     auto *boxList = boxes->findChild<QComboBox *>(QStringLiteral("Combo1"));
     auto *browseList = f.app->browseSettings()->findChild<QComboBox *>(QStringLiteral("Combo1"));
     f.form1List()->setCurrentIndex(1); // 水果
@@ -293,7 +295,6 @@ void TestLibraryManager::renameMoveAndListsFollow()
     QCOMPARE(f.rows().first(), QStringLiteral("水果蔬菜|fruit.txt|2|1|UTF-8 (BOM)"));
     QCOMPARE(f.form1List()->currentText(), QStringLiteral("水果蔬菜"));
     QCOMPARE(boxList->currentText(), QStringLiteral("四级"));
-    delete boxes;
 }
 
 void TestLibraryManager::removeKeepsFileUnlessAsked_data()

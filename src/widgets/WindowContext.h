@@ -1,0 +1,25 @@
+#pragma once
+
+#include <QString>
+
+class CIniFile;
+class SingleRandom;
+class UserDialogs;
+class WordSpeaker;
+
+// What a window may use of the program around it. The application object
+// hands it out; a window announces everything else (closing, wanting another
+// window) with its signals and never switches windows itself.
+struct WindowContext
+{
+    // The one settings file of the run.
+    CIniFile &ini;
+    // Every message box, question and beep.
+    UserDialogs &dialogs;
+    // Folder of the word libraries, normally "data" in the working folder.
+    QString dataDir;
+    // The random draws of browse mode: one generator for the whole run.
+    SingleRandom &random;
+    // Speaks words; recordings in the data folder come first.
+    WordSpeaker &speaker;
+};
