@@ -16,8 +16,7 @@
 #include "library/GroupLoader.h"
 #include "library/WordFile.h"
 #include "settings/CIniFile.h"
-#include "settings/TextCodec.h"
-#include "settings/UserDialogs.h"
+#include "text/TextCodec.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -36,15 +35,6 @@ namespace {
 
 constexpr int RecordCount = 250000;
 constexpr int Runs = 15;
-
-class SilentDialogs : public UserDialogs
-{
-public:
-    void message(const QString &text) override { messages << text; }
-    bool question(const QString &) override { return true; }
-    void beep() override {}
-    QStringList messages;
-};
 
 QString wordOf(int record)
 {
@@ -155,10 +145,8 @@ int main()
 
     CIniFile ini;
     ini.SpecifyIni(folder.filePath(QStringLiteral("lexvan.ini")));
-    SilentDialogs dialogs;
     GroupLoaderSetup setup;
     setup.ini = &ini;
-    setup.dialogs = &dialogs;
     setup.dataDir = dataDir;
     setup.section = QStringLiteral("Form2LastData");
     setup.libraryIndex = 0;
@@ -196,13 +184,16 @@ int main()
         shown[0].Meaning = meaningOf(record);
         timer.restart();
         const BoxStore::DeleteOutcome outcome =
-            BoxStore::DeleteWord(dataDir, libraryFile, 0, BoxStore::FirstScrollValue, shown, dialogs);
+            BoxStore::DeleteWord(dataDir, libraryFile, &shown[0]);
         rewrites.push_back(millisecondsSince(timer));
-        const qint16 loaded = ReadWords(QString::number(group), QStringLiteral("big"), words, wordCount, setup);
+        GroupLoadDetails details;
+        const qint16 loaded =
+            ReadWords(QString::number(group), QStringLiteral("big"), words, wordCount, setup, &details);
         deletions.push_back(millisecondsSince(timer));
         // The reloaded group starts with the word after the deleted one.
         if (outcome != BoxStore::DeleteOutcome::Deleted || loaded != group || words[size_t(slot)].Word != wordOf(record + 1)) {
-            std::fprintf(stderr, "deletion failed: %s\n", qPrintable(dialogs.messages.join(u' ')));
+            std::fprintf(stderr, "deletion failed: %s %s\n", qPrintable(BoxStore::messageFor(outcome)),
+                         qPrintable(groupLoadMessage(details, QStringLiteral("big"), false)));
             return 1;
         }
     }

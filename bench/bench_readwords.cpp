@@ -8,8 +8,7 @@
 #include "library/GroupLoader.h"
 #include "library/WordFile.h"
 #include "settings/CIniFile.h"
-#include "settings/UserDialogs.h"
-#include "settings/TextCodec.h"
+#include "text/TextCodec.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -26,15 +25,6 @@ namespace {
 constexpr int RecordCount = 250000;
 constexpr int Group = 9999;
 constexpr int Runs = 9;
-
-class SilentDialogs : public UserDialogs
-{
-public:
-    void message(const QString &text) override { messages << text; }
-    bool question(const QString &) override { return true; }
-    void beep() override {}
-    QStringList messages;
-};
 
 QString wordOf(int record)
 {
@@ -106,10 +96,8 @@ int main(int argc, char **argv)
 
     CIniFile ini;
     ini.SpecifyIni(dir.filePath(QStringLiteral("lexvan.ini")));
-    SilentDialogs dialogs;
     GroupLoaderSetup setup;
     setup.ini = &ini;
-    setup.dialogs = &dialogs;
     setup.dataDir = dataDir;
     setup.section = QStringLiteral("Form1LastData");
     setup.libraryIndex = 0;
@@ -122,9 +110,11 @@ int main(int argc, char **argv)
 
     // Warm the page cache and check that the loader really loads the group.
     const qint64 lineEnds = plainScan(libraryPath);
-    const qint16 loaded = ReadWords(groupText, libraryName, words, wordCount, setup);
+    GroupLoadDetails details;
+    const qint16 loaded = ReadWords(groupText, libraryName, words, wordCount, setup, &details);
     const int firstRecord = (Group - 1) * GroupSize + 1;
-    if (lineEnds != 2 * RecordCount || loaded != Group || wordCount != GroupSize || !dialogs.messages.isEmpty()
+    if (lineEnds != 2 * RecordCount || loaded != Group || wordCount != GroupSize
+        || !groupLoadMessage(details, libraryName, setup.lastGroupNotice).isEmpty()
         || words[0].Word != wordOf(firstRecord) || words[0].Meaning != meaningOf(firstRecord)
         || words[24].Word != wordOf(firstRecord + 24)) {
         std::fprintf(stderr, "the loader did not load group %d as expected (got %d, %d words)\n", Group,

@@ -13,7 +13,7 @@
 
 #include "settings/CIniFile.h"
 #include "settings/LibraryRegistry.h"
-#include "settings/TextCodec.h"
+#include "text/TextCodec.h"
 #include "settings/UserDialogs.h"
 
 #include <QCoreApplication>

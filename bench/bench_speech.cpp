@@ -13,7 +13,7 @@
 // Without a sound device the engines cannot speak; the bench then says so
 // for the engine instead of printing a figure.
 
-#include "app/Form1.h"
+#include "typing/Form1.h"
 #include "app/LexivaneApp.h"
 #include "settings/CIniFile.h"
 #include "settings/UserDialogs.h"

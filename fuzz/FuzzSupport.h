@@ -4,7 +4,7 @@
 // (libFuzzer then keeps the input as a crash), a private scratch folder, and
 // a deliberately simple reading of word files to hold the real reader to.
 
-#include "settings/TextCodec.h"
+#include "text/TextCodec.h"
 
 #include <QByteArray>
 #include <QByteArrayView>

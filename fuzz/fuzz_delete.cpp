@@ -11,7 +11,7 @@
 #include "FuzzSupport.h"
 
 #include "boxes/BoxStore.h"
-#include "settings/TextCodec.h"
+#include "text/TextCodec.h"
 
 #include <QDir>
 #include <QFile>

@@ -82,7 +82,6 @@ void checkLoader(const QByteArray &groupText, QByteArrayView bytes, const QList<
     int resets = 0;
     GroupLoaderSetup setup;
     setup.ini = &ini;
-    setup.dialogs = &dialogs;
     setup.dataDir = dataDir;
     setup.section = QStringLiteral("Form2LastData");
     setup.libraryIndex = 7;
@@ -98,6 +97,9 @@ void checkLoader(const QByteArray &groupText, QByteArrayView bytes, const QList<
     GroupLoadDetails details;
     const QString typed = QString::fromLatin1(groupText);
     const qint16 loaded = ReadWords(typed, QStringLiteral("月光宝盒3"), words, wordCount, setup, &details);
+    // What the window would say.
+    if (const QString said = groupLoadMessage(details, QStringLiteral("月光宝盒3"), true); !said.isEmpty())
+        dialogs.message(said);
 
     FUZZ_CHECK(words[GroupSize].Word == QStringLiteral("old"), "slot 25 is never touched");
     const QString storedGroup = ini.ReadString(setup.section, QStringLiteral("WordGroup"), 10);

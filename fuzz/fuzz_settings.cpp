@@ -9,7 +9,7 @@
 
 #include "settings/CIniFile.h"
 #include "settings/ProfileFile.h"
-#include "settings/TextCodec.h"
+#include "text/TextCodec.h"
 
 #include <QList>
 #include <QString>

@@ -1,6 +1,6 @@
 #include "app/LexivaneApp.h"
 
-#include "app/Form1.h"
+#include "typing/Form1.h"
 #include "app/MessageBoxDialogs.h"
 #include "boxes/Form2.h"
 #include "browse/Form3.h"

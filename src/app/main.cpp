@@ -1,6 +1,6 @@
 #include "app/Desktop.h"
 #include "app/Fonts.h"
-#include "app/Form1.h"
+#include "typing/Form1.h"
 #include "app/LexivaneApp.h"
 #include "app/PlatformChoice.h"
 

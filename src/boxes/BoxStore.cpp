@@ -1,8 +1,7 @@
 #include "boxes/BoxStore.h"
 
 #include "library/WordFile.h"
-#include "settings/TextCodec.h"
-#include "settings/UserDialogs.h"
+#include "text/TextCodec.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -454,18 +453,12 @@ bool modify_box_data(const QString &dataDir, int box, const WordEntry &entry, Sy
     return false;
 }
 
-AddOutcome addWord(const QString &dataDir, int box, int row, int scrollValue, const WordTable &words,
-                   QString &countCaption, UserDialogs &dialogs, SyncFile sync)
+AddOutcome addWord(const QString &dataDir, int box, const WordEntry *entry, QString &countCaption, SyncFile sync)
 {
-    const int index = entryIndex(scrollValue, row);
-    if (index < 0 || index >= int(words.size()) || !isPresent(words[size_t(index)])) {
-        dialogs.message(messageFor(AddOutcome::NothingToAdd));
+    if (!entry || !isPresent(*entry))
         return AddOutcome::NothingToAdd;
-    }
-    if (!modify_box_data(dataDir, box, words[size_t(index)], sync)) {
-        dialogs.message(messageFor(AddOutcome::WriteFailed));
+    if (!modify_box_data(dataDir, box, *entry, sync))
         return AddOutcome::WriteFailed;
-    }
     countCaption = raisedCount(countCaption);
     return AddOutcome::Added;
 }
@@ -523,18 +516,12 @@ DeleteOutcome removeWord(const QString &dataDir, const QString &libraryFile, con
     return DeleteOutcome::Deleted;
 }
 
-DeleteOutcome DeleteWord(const QString &dataDir, const QString &libraryFile, int row, int scrollValue,
-                         const WordTable &words, UserDialogs &dialogs, ReplaceFile replace, SyncFile sync)
+DeleteOutcome DeleteWord(const QString &dataDir, const QString &libraryFile, const WordEntry *entry,
+                         ReplaceFile replace, SyncFile sync)
 {
-    const int index = entryIndex(scrollValue, row);
-    if (index < 0 || index >= int(words.size()) || !isPresent(words[size_t(index)])) {
-        dialogs.message(messageFor(DeleteOutcome::NothingToDelete));
+    if (!entry || !isPresent(*entry))
         return DeleteOutcome::NothingToDelete;
-    }
-    const DeleteOutcome outcome = removeWord(dataDir, libraryFile, words[size_t(index)].Word, replace, sync);
-    if (outcome != DeleteOutcome::Deleted)
-        dialogs.message(messageFor(outcome));
-    return outcome;
+    return removeWord(dataDir, libraryFile, entry->Word, replace, sync);
 }
 
 QString messageFor(AddOutcome outcome)

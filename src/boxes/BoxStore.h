@@ -7,8 +7,6 @@
 
 #include <array>
 
-class UserDialogs;
-
 // The five word boxes on disk and the two changes the box window makes to
 // word files: appending a word to a box and removing a word from a library.
 //
@@ -18,17 +16,6 @@ namespace BoxStore {
 
 // The captions of the five count labels, box 0 first.
 using BoxCounts = std::array<QString, LibraryRegistry::BoxCount>;
-
-// Rows shown by the box window, and the range of its scroll bar.
-inline constexpr int RowCount = 8;
-inline constexpr int FirstScrollValue = 7;
-inline constexpr int LastScrollValue = 24;
-
-// The table slot shown in `row` (0 = top) at scroll value `scrollValue`.
-constexpr int entryIndex(int scrollValue, int row)
-{
-    return scrollValue - FirstScrollValue + row;
-}
 
 // An entry counts only when it has both a word and a meaning.
 bool isPresent(const WordEntry &entry);
@@ -69,11 +56,12 @@ enum class AddOutcome {
     WriteFailed,  // the box file could not be written
 };
 
-// The whole of dropping the word of `row` on box `box`: the check for a
-// word, the append, and one more on the box's count caption. Says what went
-// wrong through `dialogs`.
-AddOutcome addWord(const QString &dataDir, int box, int row, int scrollValue, const WordTable &words,
-                   QString &countCaption, UserDialogs &dialogs, SyncFile sync = &syncFile);
+// The whole of dropping `entry` on box `box`: the check for a word, the
+// append, and one more on the box's count caption. `entry` is null when the
+// row dropped shows no slot of the group. The window says messageFor() of
+// anything but Added.
+AddOutcome addWord(const QString &dataDir, int box, const WordEntry *entry, QString &countCaption,
+                   SyncFile sync = &syncFile);
 
 enum class DeleteOutcome {
     Deleted,
@@ -107,13 +95,12 @@ QString tempPath(const QString &dataDir);
 DeleteOutcome removeWord(const QString &dataDir, const QString &libraryFile, const QString &word,
                          ReplaceFile replace = &replaceFile, SyncFile sync = &syncFile);
 
-// The whole of dropping the word of `row` on the delete target, up to the
-// reload: the check for a word and the rewrite of `libraryFile`, with a
-// message for anything that went wrong. The caller reloads the group after
-// `Deleted`.
-DeleteOutcome DeleteWord(const QString &dataDir, const QString &libraryFile, int row, int scrollValue,
-                         const WordTable &words, UserDialogs &dialogs, ReplaceFile replace = &replaceFile,
-                         SyncFile sync = &syncFile);
+// The whole of dropping `entry` on the delete target, up to the reload: the
+// check for a word and the rewrite of `libraryFile`. `entry` is null when the
+// row dropped shows no slot of the group. The window says messageFor() of
+// anything but Deleted, and reloads the group after Deleted.
+DeleteOutcome DeleteWord(const QString &dataDir, const QString &libraryFile, const WordEntry *entry,
+                         ReplaceFile replace = &replaceFile, SyncFile sync = &syncFile);
 
 // The messages of failed changes.
 QString messageFor(AddOutcome outcome);

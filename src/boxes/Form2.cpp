@@ -1,13 +1,13 @@
 #include "boxes/Form2.h"
 
-#include "app/AniGif.h"
-#include "app/Controls.h"
-#include "app/Geometry.h"
-#include "app/LengthLimit.h"
-#include "app/XpCmdButton.h"
+#include "widgets/AniGif.h"
+#include "widgets/Controls.h"
+#include "widgets/Geometry.h"
+#include "widgets/LengthLimit.h"
+#include "widgets/XpCmdButton.h"
 #include "chrome/SkinnedFrame.h"
 #include "chrome/XpCanvas.h"
-#include "library/GroupLoader.h"
+#include "widgets/GroupLoading.h"
 #include "settings/CIniFile.h"
 #include "settings/LibraryRegistry.h"
 #include "settings/UserDialogs.h"
@@ -203,8 +203,8 @@ void Form2::createControls()
 
     VScroll1 = new QScrollBar(Qt::Vertical, this);
     VScroll1->setObjectName(QStringLiteral("VScroll1"));
-    VScroll1->setRange(BoxStore::FirstScrollValue, BoxStore::LastScrollValue);
-    VScroll1->setValue(BoxStore::FirstScrollValue);
+    VScroll1->setRange(FirstScrollValue, LastScrollValue);
+    VScroll1->setValue(FirstScrollValue);
     VScroll1->setPageStep(RowCount);
     // Dragging the thumb redraws once it is let go.
     VScroll1->setTracking(false);
@@ -314,7 +314,7 @@ void Form2::showWordColumn()
 {
     const int value = VScroll1->value();
     for (int row = RowCount - 1; row >= 0; --row) {
-        const WordEntry &entry = Words[size_t(BoxStore::entryIndex(value, row))];
+        const WordEntry &entry = Words[size_t(entryIndex(value, row))];
         Label1[size_t(row)]->setText(Check1->isChecked() ? QString() : entry.Word);
     }
 }
@@ -323,7 +323,7 @@ void Form2::showMeaningColumn()
 {
     const int value = VScroll1->value();
     for (int row = RowCount - 1; row >= 0; --row) {
-        const WordEntry &entry = Words[size_t(BoxStore::entryIndex(value, row))];
+        const WordEntry &entry = Words[size_t(entryIndex(value, row))];
         Text1[size_t(row)]->setText(Check2->isChecked() ? QString() : entry.Meaning);
     }
 }
@@ -332,9 +332,6 @@ qint16 Form2::ReadWords(const QString &groupText, const QString &libraryName)
 {
     bool reset = false;
     GroupLoaderSetup setup;
-    setup.ini = &m_context.ini;
-    setup.dialogs = &m_context.dialogs;
-    setup.dataDir = m_context.dataDir;
     setup.section = kSection;
     setup.libraryIndex = Combo1->currentIndex();
     setup.lastGroupNotice = true;
@@ -343,7 +340,7 @@ qint16 Form2::ReadWords(const QString &groupText, const QString &libraryName)
         FormReset();
     };
     GroupLoadDetails details;
-    const qint16 loaded = ::ReadWords(groupText, libraryName, Words, WordCount, setup, &details);
+    const qint16 loaded = loadGroupFor(m_context, setup, groupText, libraryName, Words, WordCount, &details);
     // The rows now belong to this file (even if it turned out empty). A load
     // that failed before the reset left the old group, and its file, in place.
     if (reset)
@@ -361,12 +358,19 @@ void Form2::IniBoxSum()
         Label4[size_t(box)]->setText(counts[size_t(box)]);
 }
 
+const WordEntry *Form2::entryAt(int row) const
+{
+    const int index = entryIndex(VScroll1->value(), row);
+    return index >= 0 && index < int(Words.size()) ? &Words[size_t(index)] : nullptr;
+}
+
 void Form2::DeleteWord(int row)
 {
-    const BoxStore::DeleteOutcome outcome = BoxStore::DeleteWord(m_context.dataDir, CurrentLibFile, row,
-                                                                 VScroll1->value(), Words, m_context.dialogs);
-    if (outcome != BoxStore::DeleteOutcome::Deleted)
+    const BoxStore::DeleteOutcome outcome = BoxStore::DeleteWord(m_context.dataDir, CurrentLibFile, entryAt(row));
+    if (outcome != BoxStore::DeleteOutcome::Deleted) {
+        m_context.dialogs.message(BoxStore::messageFor(outcome));
         return;
+    }
     // Show the library as it is now. The group box and the scroll bar stay as
     // they are.
     if (ReadWords(Text2->text(), Combo1->currentText()) != 0)
@@ -376,7 +380,9 @@ void Form2::DeleteWord(int row)
 void Form2::dropOnBox(int box, int row)
 {
     QString caption = Label4[size_t(box)]->text();
-    BoxStore::addWord(m_context.dataDir, box, row, VScroll1->value(), Words, caption, m_context.dialogs);
+    const BoxStore::AddOutcome outcome = BoxStore::addWord(m_context.dataDir, box, entryAt(row), caption);
+    if (outcome != BoxStore::AddOutcome::Added)
+        m_context.dialogs.message(BoxStore::messageFor(outcome));
     Label4[size_t(box)]->setText(caption);
 }
 
@@ -417,7 +423,7 @@ void Form2::stepGroup(int step)
     // the user hears what is wrong with it.
     const QString asked = usable ? QString::number(value + step) : text;
     const qint16 loaded = ReadWords(asked, Combo1->currentText());
-    VScroll1->setValue(BoxStore::FirstScrollValue);
+    VScroll1->setValue(FirstScrollValue);
     Text2->setText(QString::number(loaded));
     ScrollWords();
 }
@@ -502,7 +508,7 @@ bool Form2::wordCellMouse(int row, QEvent *event)
             beginDrag(row);
         } else if (mouse->button() == Qt::RightButton) {
             // Peek at the meaning, hidden or not.
-            const WordEntry &entry = Words[size_t(BoxStore::entryIndex(VScroll1->value(), row))];
+            const WordEntry &entry = Words[size_t(entryIndex(VScroll1->value(), row))];
             Text1[size_t(row)]->setText(entry.Meaning);
             if (event->type() == QEvent::MouseButtonPress)
                 speakRow(row, false);
@@ -534,7 +540,7 @@ bool Form2::meaningCellMouse(int row, QEvent *event)
     case QEvent::MouseButtonDblClick:
         if (static_cast<QMouseEvent *>(event)->button() == Qt::LeftButton) {
             // Peek at the word, hidden or not.
-            const WordEntry &entry = Words[size_t(BoxStore::entryIndex(VScroll1->value(), row))];
+            const WordEntry &entry = Words[size_t(entryIndex(VScroll1->value(), row))];
             Label1[size_t(row)]->setText(entry.Word);
         }
         return false;
@@ -585,7 +591,7 @@ void Form2::endDrag()
 
 void Form2::speakRow(int row, bool onRequest)
 {
-    const QString &word = Words[size_t(BoxStore::entryIndex(VScroll1->value(), row))].Word;
+    const QString &word = Words[size_t(entryIndex(VScroll1->value(), row))].Word;
     if (onRequest)
         m_speaker.speakOnRequest(word);
     else

@@ -31,7 +31,13 @@ public:
     explicit Form2(const WindowContext &context);
     ~Form2() override;
 
-    static constexpr int RowCount = BoxStore::RowCount;
+    // Rows shown at a time, and the range of the scroll bar.
+    static constexpr int RowCount = 8;
+    static constexpr int FirstScrollValue = 7;
+    static constexpr int LastScrollValue = 24;
+
+    // The table slot shown in `row` (0 = top) at scroll value `scrollValue`.
+    static constexpr int entryIndex(int scrollValue, int row) { return scrollValue - FirstScrollValue + row; }
 
     // Empties the rows and the word table.
     void FormReset();
@@ -83,6 +89,8 @@ protected:
     void hideEvent(QHideEvent *event) override;
 
 private:
+    // The slot of the group shown in `row`, or null when the row shows none.
+    const WordEntry *entryAt(int row) const;
     void createControls();
     void load();
     bool text2KeyPress(int key, const QString &text);

@@ -1,10 +1,10 @@
 #include "browse/Form3.h"
 
-#include "app/Controls.h"
-#include "app/Geometry.h"
-#include "app/MouseMover.h"
+#include "widgets/Controls.h"
+#include "widgets/Geometry.h"
+#include "widgets/MouseMover.h"
 #include "browse/Form4.h"
-#include "library/GroupLoader.h"
+#include "widgets/GroupLoading.h"
 #include "settings/CIniFile.h"
 #include "speech/WordSpeaker.h"
 
@@ -219,15 +219,12 @@ void Form3::placeByDefault()
 qint16 Form3::ReadWords(const QString &groupText, const QString &libraryName)
 {
     GroupLoaderSetup setup;
-    setup.ini = &m_context.ini;
-    setup.dialogs = &m_context.dialogs;
-    setup.dataDir = m_context.dataDir;
     setup.section = kSection;
     setup.libraryIndex = settings().libraryIndex();
     setup.lastGroupNotice = false;
     setup.formReset = [this] { FormReset(); };
     GroupLoadDetails details;
-    const qint16 loaded = ::ReadWords(groupText, libraryName, m_walk.Words, m_walk.WordCount, setup, &details);
+    const qint16 loaded = loadGroupFor(m_context, setup, groupText, libraryName, m_walk.Words, m_walk.WordCount, &details);
     if (loaded != 0)
         m_walk.groupLoaded(details.isLastGroup);
     return loaded;

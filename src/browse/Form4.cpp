@@ -1,8 +1,8 @@
 #include "browse/Form4.h"
 
-#include "app/Controls.h"
-#include "app/Geometry.h"
-#include "app/LengthLimit.h"
+#include "widgets/Controls.h"
+#include "widgets/Geometry.h"
+#include "widgets/LengthLimit.h"
 #include "settings/CIniFile.h"
 #include "settings/LibraryRegistry.h"
 #include "settings/UserDialogs.h"

@@ -1,7 +1,7 @@
 #include "browse/Form5.h"
 
-#include "app/Controls.h"
-#include "app/Geometry.h"
+#include "widgets/Controls.h"
+#include "widgets/Geometry.h"
 
 #include <QGroupBox>
 #include <QLabel>

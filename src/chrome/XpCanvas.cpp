@@ -1,7 +1,7 @@
 #include "chrome/XpCanvas.h"
 
-#include "app/Geometry.h"
-#include "app/MouseMover.h"
+#include "widgets/Geometry.h"
+#include "widgets/MouseMover.h"
 #include "chrome/FrameRules.h"
 #include "chrome/PropertyBag.h"
 #include "chrome/SkinnedFrame.h"

@@ -3,8 +3,7 @@
 #include "library/WordFile.h"
 #include "settings/CIniFile.h"
 #include "settings/LibraryRegistry.h"
-#include "settings/Trim.h"
-#include "settings/UserDialogs.h"
+#include "text/Trim.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -22,16 +21,16 @@ bool onlyZeros(const QString &text)
     return true;
 }
 
-// The first complaint about a group number, or empty text when it is usable.
-QString groupNumberProblem(const QString &groupText)
+// The first complaint about a group number, or None when it is usable.
+GroupLoadProblem groupNumberProblem(const QString &groupText)
 {
     if (trimSpaces(groupText).isEmpty() || onlyZeros(groupText))
-        return QStringLiteral("组号不允许为空值或者零！");
+        return GroupLoadProblem::GroupEmptyOrZero;
     if (groupText.size() > 4)
-        return QStringLiteral("组号不能大于5为数！");
+        return GroupLoadProblem::GroupTooLong;
     if (HasNonDigit(groupText))
-        return QStringLiteral("组号不允许含有非数字字符！");
-    return {};
+        return GroupLoadProblem::GroupNotDigits;
+    return GroupLoadProblem::None;
 }
 
 } // namespace
@@ -39,21 +38,22 @@ QString groupNumberProblem(const QString &groupText)
 qint16 ReadWords(const QString &groupText, const QString &libraryName, WordTable &words, qint16 &wordCount,
                  const GroupLoaderSetup &setup, GroupLoadDetails *details)
 {
-    Q_ASSERT(setup.ini && setup.dialogs);
+    Q_ASSERT(setup.ini);
     GroupLoadDetails found;
     if (details)
         *details = found;
-    UserDialogs &dialogs = *setup.dialogs;
+    const auto fail = [&found, details](GroupLoadProblem problem) {
+        found.problem = problem;
+        if (details)
+            *details = found;
+        return qint16(0);
+    };
 
-    const QString groupProblem = groupNumberProblem(groupText);
-    if (!groupProblem.isEmpty()) {
-        dialogs.message(groupProblem);
-        return 0;
-    }
-    if (trimSpaces(libraryName).isEmpty()) {
-        dialogs.message(QStringLiteral("词库名字不允许为空值！"));
-        return 0;
-    }
+    const GroupLoadProblem groupProblem = groupNumberProblem(groupText);
+    if (groupProblem != GroupLoadProblem::None)
+        return fail(groupProblem);
+    if (trimSpaces(libraryName).isEmpty())
+        return fail(GroupLoadProblem::NoLibraryName);
 
     // The boxes have fixed files; every other library is registered by name.
     const int box = LibraryRegistry::boxOfName(libraryName);
@@ -61,25 +61,21 @@ qint16 ReadWords(const QString &groupText, const QString &libraryName, WordTable
         found.fileName = LibraryRegistry::boxFileName(box);
         found.isBox = true;
     } else {
-        found.fileName = LibraryRegistry::GetLibraryFileName(*setup.ini, dialogs, libraryName);
+        found.fileName = LibraryRegistry::libraryFileName(*setup.ini, libraryName);
         if (found.fileName.isEmpty())
-            return 0; // the registry has said why
+            return fail(GroupLoadProblem::NoFileName);
     }
     if (details)
         *details = found;
 
     const QString path = setup.dataDir + u'/' + found.fileName;
-    if (!QFileInfo::exists(path)) {
-        dialogs.message(QStringLiteral("找不到词库文件！") + libraryName);
-        return 0;
-    }
+    if (!QFileInfo::exists(path))
+        return fail(GroupLoadProblem::FileMissing);
     // Read before resetting, so that a file we cannot read leaves the window
     // showing what it showed.
     QByteArray bytes;
-    if (!readWordFileBytes(path, bytes)) {
-        dialogs.message(QStringLiteral("无法读取词库文件！") + libraryName);
-        return 0;
-    }
+    if (!readWordFileBytes(path, bytes))
+        return fail(GroupLoadProblem::FileUnreadable);
 
     if (setup.formReset)
         setup.formReset();
@@ -105,8 +101,7 @@ qint16 ReadWords(const QString &groupText, const QString &libraryName, WordTable
             words[0].Word.clear();
             words[0].Meaning.clear();
             words[0].Mark = 0;
-            dialogs.message(QStringLiteral("词库文件已经清空！"));
-            return 0;
+            return fail(GroupLoadProblem::LibraryEmpty);
         }
         group = int((recordTotal + GroupSize - 1) / GroupSize);
         reader.seek(fileStart);
@@ -130,8 +125,6 @@ qint16 ReadWords(const QString &groupText, const QString &libraryName, WordTable
     wordCount = qint16(count);
     const bool lastGroup = count < GroupSize || !reader.hasMoreRecords();
 
-    if (lastGroup && setup.lastGroupNotice)
-        dialogs.message(QStringLiteral("现在已经是最后一组了！"));
     setup.ini->WriteString(setup.section, QStringLiteral("WordGroup"), QString::number(group));
     setup.ini->WriteString(setup.section, QStringLiteral("WordLibrary"), QString::number(setup.libraryIndex));
 
@@ -139,4 +132,31 @@ qint16 ReadWords(const QString &groupText, const QString &libraryName, WordTable
     if (details)
         *details = found;
     return qint16(group);
+}
+
+QString groupLoadMessage(const GroupLoadDetails &details, const QString &libraryName, bool lastGroupNotice)
+{
+    switch (details.problem) {
+    case GroupLoadProblem::None:
+        break;
+    case GroupLoadProblem::GroupEmptyOrZero:
+        return QStringLiteral("组号不允许为空值或者零！");
+    case GroupLoadProblem::GroupTooLong:
+        return QStringLiteral("组号不能大于5为数！");
+    case GroupLoadProblem::GroupNotDigits:
+        return QStringLiteral("组号不允许含有非数字字符！");
+    case GroupLoadProblem::NoLibraryName:
+        return QStringLiteral("词库名字不允许为空值！");
+    case GroupLoadProblem::NoFileName:
+        return LibraryRegistry::noFileNameMessage();
+    case GroupLoadProblem::FileMissing:
+        return QStringLiteral("找不到词库文件！") + libraryName;
+    case GroupLoadProblem::FileUnreadable:
+        return QStringLiteral("无法读取词库文件！") + libraryName;
+    case GroupLoadProblem::LibraryEmpty:
+        return QStringLiteral("词库文件已经清空！");
+    }
+    if (details.isLastGroup && lastGroupNotice)
+        return QStringLiteral("现在已经是最后一组了！");
+    return {};
 }

@@ -1,7 +1,7 @@
 #include "media/MediaDeviceTable.h"
 
 #include "media/MediaDevice.h"
-#include "settings/TextCodec.h"
+#include "text/TextCodec.h"
 
 #include <QCoreApplication>
 #include <QDir>

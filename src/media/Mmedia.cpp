@@ -2,7 +2,7 @@
 
 #include "media/MediaCommandInterface.h"
 #include "media/MediaDeviceTable.h"
-#include "settings/TextCodec.h"
+#include "text/TextCodec.h"
 
 #include <QTime>
 

@@ -1,7 +1,7 @@
 #include "settings/CIniFile.h"
 
 #include "settings/ProfileFile.h"
-#include "settings/Trim.h"
+#include "text/Trim.h"
 
 void CIniFile::SpecifyIni(const QString &path)
 {

@@ -2,7 +2,7 @@
 
 #include "settings/CIniFile.h"
 #include "settings/LibraryRegistry.h"
-#include "settings/Trim.h"
+#include "text/Trim.h"
 
 #include <QFile>
 #include <QFileInfo>

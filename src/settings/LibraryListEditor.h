@@ -1,6 +1,6 @@
 #pragma once
 
-#include "settings/TextCodec.h"
+#include "text/TextCodec.h"
 
 #include <QList>
 #include <QString>

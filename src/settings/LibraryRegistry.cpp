@@ -1,7 +1,7 @@
 #include "settings/LibraryRegistry.h"
 
 #include "settings/CIniFile.h"
-#include "settings/Trim.h"
+#include "text/Trim.h"
 #include "settings/UserDialogs.h"
 
 namespace LibraryRegistry {
@@ -47,14 +47,22 @@ QStringList libraryNames(CIniFile &ini)
     return names;
 }
 
+QString libraryFileName(CIniFile &ini, const QString &name)
+{
+    return trimSpaces(ini.ReadString(QStringLiteral("LibraryFileName"), name, kNameReadLength));
+}
+
+QString noFileNameMessage()
+{
+    return QStringLiteral("该词库没有对应的文件名！");
+}
+
 QString GetLibraryFileName(CIniFile &ini, UserDialogs &dialogs, const QString &name)
 {
-    const QString section = QStringLiteral("LibraryFileName");
-    if (trimSpaces(ini.ReadString(section, name, kNameReadLength)).isEmpty()) {
-        dialogs.message(QStringLiteral("该词库没有对应的文件名！"));
-        return {};
-    }
-    return trimSpaces(ini.ReadString(section, name, kNameReadLength));
+    const QString fileName = libraryFileName(ini, name);
+    if (fileName.isEmpty())
+        dialogs.message(noFileNameMessage());
+    return fileName;
 }
 
 } // namespace LibraryRegistry

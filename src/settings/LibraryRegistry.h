@@ -25,7 +25,11 @@ int boxOfName(const QString &name);
 QStringList libraryNames(CIniFile &ini);
 
 // The file name registered for a display name in [LibraryFileName], trimmed;
-// empty after the message "该词库没有对应的文件名！".
+// empty when there is none.
+QString libraryFileName(CIniFile &ini, const QString &name);
+// What is said when a library has no file name.
+QString noFileNameMessage();
+// libraryFileName, saying noFileNameMessage() when there is none.
 QString GetLibraryFileName(CIniFile &ini, UserDialogs &dialogs, const QString &name);
 
 } // namespace LibraryRegistry

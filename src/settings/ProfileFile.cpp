@@ -1,6 +1,6 @@
 #include "settings/ProfileFile.h"
 
-#include "settings/TextCodec.h"
+#include "text/TextCodec.h"
 
 #include <QFile>
 #include <QDateTime>

@@ -1,6 +1,6 @@
 #include "typing/TypingTest.h"
 
-#include "settings/Trim.h"
+#include "text/Trim.h"
 
 #include <QElapsedTimer>
 

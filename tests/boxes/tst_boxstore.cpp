@@ -1,3 +1,4 @@
+#include "BoxDrops.h"
 #include "RecordingDialogs.h"
 #include "TestFiles.h"
 
@@ -133,7 +134,7 @@ private slots:
         RecordingDialogs dialogs;
         const WordTable words = tableOf({{QStringLiteral("apple"), QStringLiteral("苹果")}});
         for (int box : {1, 2, 3})
-            QCOMPARE(BoxStore::addWord(data.path(), box, 0, 7, words, counts[size_t(box)], dialogs),
+            QCOMPARE(BoxDrops::add(data.path(), box, words, 0, counts[size_t(box)], dialogs),
                      BoxStore::AddOutcome::WriteFailed);
         QCOMPARE(dialogs.messages.size(), 3);
     }
@@ -146,11 +147,9 @@ private slots:
                                          {QStringLiteral("pear"), QStringLiteral("梨")}});
         QString caption = QStringLiteral("2.5");
 
-        // Row 1 at the top scroll position is entry 1; row 0 further down
-        // (scroll value 8) is entry 1 as well.
-        QCOMPARE(BoxStore::addWord(data.path(), 4, 1, 7, words, caption, dialogs), BoxStore::AddOutcome::Added);
-        QCOMPARE(BoxStore::addWord(data.path(), 4, 0, 8, words, caption, dialogs), BoxStore::AddOutcome::Added);
-        QCOMPARE(BoxStore::addWord(data.path(), 4, 0, 7, words, caption, dialogs), BoxStore::AddOutcome::Added);
+        QCOMPARE(BoxDrops::add(data.path(), 4, words, 1, caption, dialogs), BoxStore::AddOutcome::Added);
+        QCOMPARE(BoxDrops::add(data.path(), 4, words, 1, caption, dialogs), BoxStore::AddOutcome::Added);
+        QCOMPARE(BoxDrops::add(data.path(), 4, words, 0, caption, dialogs), BoxStore::AddOutcome::Added);
 
         QCOMPARE(dialogs.messages, QStringList());
         QCOMPARE(caption, QStringLiteral("5.5"));
@@ -202,23 +201,22 @@ private slots:
 
     void nothingToAdd_data()
     {
-        QTest::addColumn<int>("row");
-        QTest::addColumn<int>("scroll");
-        QTest::newRow("row past the group") << 2 << 7;
-        QTest::newRow("word without meaning") << 1 << 7;
+        QTest::addColumn<int>("index");
+        QTest::newRow("slot past the group") << 2;
+        QTest::newRow("word without meaning") << 1;
+        QTest::newRow("no slot at all") << -1;
     }
 
     void nothingToAdd()
     {
-        QFETCH(int, row);
-        QFETCH(int, scroll);
+        QFETCH(int, index);
         DataFolder data;
         RecordingDialogs dialogs;
         const WordTable words =
             tableOf({{QStringLiteral("apple"), QStringLiteral("苹果")}, {QStringLiteral("half"), QString()}});
         QString caption = QStringLiteral("1");
 
-        QCOMPARE(BoxStore::addWord(data.path(), 0, row, scroll, words, caption, dialogs),
+        QCOMPARE(BoxDrops::add(data.path(), 0, words, index, caption, dialogs),
                  BoxStore::AddOutcome::NothingToAdd);
         QCOMPARE(dialogs.messages, QStringList{QStringLiteral("没有可以添加的数据！")});
         QCOMPARE(caption, QStringLiteral("1"));
@@ -239,7 +237,7 @@ private slots:
         const WordTable words = tableOf({{QStringLiteral("pear"), QStringLiteral("梨")},
                                          {QStringLiteral("apple"), QStringLiteral("苹果树")}});
 
-        QCOMPARE(BoxStore::DeleteWord(data.path(), QStringLiteral("lib.txt"), 1, 7, words, dialogs),
+        QCOMPARE(BoxDrops::remove(data.path(), QStringLiteral("lib.txt"), words, 1, dialogs),
                  BoxStore::DeleteOutcome::Deleted);
 
         QCOMPARE(dialogs.messages, QStringList());
@@ -452,7 +450,7 @@ private slots:
         const WordTable words = tableOf({{QStringLiteral("apple"), QStringLiteral("苹果")}});
 
         const BoxStore::DeleteOutcome result =
-            BoxStore::DeleteWord(data.path(), QStringLiteral("lib.txt"), 0, 7, words, dialogs, replace);
+            BoxDrops::remove(data.path(), QStringLiteral("lib.txt"), words, 0, dialogs, replace);
 
         QCOMPARE(int(result), outcome);
         QCOMPARE(dialogs.messages, QStringList{BoxStore::messageFor(result)});
@@ -498,7 +496,7 @@ private slots:
         RecordingDialogs dialogs;
         const WordTable words = tableOf({{QStringLiteral("w7"), QStringLiteral("释义7")}});
 
-        QCOMPARE(int(BoxStore::DeleteWord(data.path(), QStringLiteral("lib.txt"), 0, 7, words, dialogs)), outcome);
+        QCOMPARE(int(BoxDrops::remove(data.path(), QStringLiteral("lib.txt"), words, 0, dialogs)), outcome);
         QCOMPARE(dialogs.messages.size(), 1);
         QCOMPARE(readBytes(library), original);
         QVERIFY(!QFile::exists(data.temp()));

@@ -1,7 +1,7 @@
 #include "ProgramFolder.h"
 #include "RecordingDialogs.h"
 
-#include "app/Form1.h"
+#include "typing/Form1.h"
 #include "app/LexivaneApp.h"
 #include "boxes/Form2.h"
 #include "settings/CIniFile.h"

@@ -14,7 +14,7 @@
 // on an X display, e.g. under xvfb-run with a 1200 x 800 screen.
 
 #include "app/Fonts.h"
-#include "app/Form1.h"
+#include "typing/Form1.h"
 #include "app/LexivaneApp.h"
 #include "chrome/SkinnedFrame.h"
 #include "chrome/XpCanvas.h"

@@ -2,6 +2,7 @@
 
 #include "settings/CIniFile.h"
 
+#include "LoaderFolder.h"
 #include "RecordingDialogs.h"
 #include "TestFiles.h"
 
@@ -37,55 +38,18 @@ QByteArray gbkRecords(int count)
     return TestFiles::gbk(records(1, count));
 }
 
-// A program folder in miniature: lexvan.ini with one registered library
-// (四级 → cet4.txt) and an empty data folder.
-class Fixture
+// The loader's program folder, with 月光宝盒3 pointed at a library too, and a
+// window showing a group from before.
+class Fixture : public LoaderFolder
 {
 public:
     Fixture()
+        : LoaderFolder(QStringLiteral("月光宝盒3=cet4.txt\r\n"),
+                       WordEntry{QStringLiteral("old meaning"), QStringLiteral("old word"), 7})
     {
-        QDir(dir.path()).mkdir(QStringLiteral("data"));
-        iniPath = dir.filePath(QStringLiteral("lexvan.ini"));
-        TestFiles::writeBytes(iniPath, TestFiles::gbk(QStringLiteral("[LibName]\r\nLib0=四级\r\n"
-                                                                     "[LibraryFileName]\r\n四级=cet4.txt\r\n"
-                                                                     "月光宝盒3=cet4.txt\r\n")));
-        ini.SpecifyIni(iniPath);
-        setup.ini = &ini;
-        setup.dialogs = &dialogs;
-        setup.dataDir = dir.filePath(QStringLiteral("data"));
-        setup.section = Form1;
-        setup.libraryIndex = 0;
-        setup.formReset = [this] { ++resets; };
-        // Whatever a window showed before; the loader must not leave any of it
-        // in the slots of a group.
-        for (WordEntry &slot : words)
-            slot = WordEntry{QStringLiteral("old meaning"), QStringLiteral("old word"), 7};
     }
 
-    bool writeLibrary(const QString &fileName, const QByteArray &bytes)
-    {
-        return TestFiles::writeBytes(setup.dataDir + u'/' + fileName, bytes);
-    }
-
-    qint16 load(const QString &group, const QString &library = QStringLiteral("四级"))
-    {
-        iniBefore = TestFiles::readBytes(iniPath);
-        return ReadWords(group, library, words, wordCount, setup, &details);
-    }
-
-    bool iniUnchanged() const { return TestFiles::readBytes(iniPath) == iniBefore; }
     QString stored(const QString &key) { return ini.ReadString(Form1, key, 10); }
-
-    QTemporaryDir dir;
-    QString iniPath;
-    QByteArray iniBefore;
-    CIniFile ini;
-    RecordingDialogs dialogs;
-    GroupLoaderSetup setup;
-    WordTable words;
-    qint16 wordCount = -1;
-    GroupLoadDetails details;
-    int resets = 0;
 };
 
 } // namespace

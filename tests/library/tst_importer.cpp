@@ -1,7 +1,7 @@
 #include "library/GroupLoader.h"
 #include "library/Importer.h"
 #include "library/WordFile.h"
-#include "settings/TextCodec.h"
+#include "text/TextCodec.h"
 
 #include "ImportFiles.h"
 #include "TestFiles.h"

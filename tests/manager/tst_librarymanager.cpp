@@ -4,7 +4,7 @@
 #include "TestFiles.h"
 #include "../reliability/PrivateMounts.h"
 
-#include "app/Form1.h"
+#include "typing/Form1.h"
 #include "app/LexivaneApp.h"
 #include "boxes/Form2.h"
 #include "browse/Form4.h"

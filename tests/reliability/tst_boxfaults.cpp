@@ -4,6 +4,7 @@
 // old one or the new one), and the user must be told when nothing happened.
 
 #include "PrivateMounts.h"
+#include "BoxDrops.h"
 #include "RecordingDialogs.h"
 #include "TestFiles.h"
 
@@ -136,7 +137,7 @@ void TestBoxFaults::fullDiskDuringDeletion()
 
     RecordingDialogs dialogs;
     const WordTable words = tableWith(QStringLiteral("word7"), QStringLiteral("释义7"));
-    QCOMPARE(BoxStore::DeleteWord(disk.data(), QStringLiteral("lib.txt"), 0, 7, words, dialogs),
+    QCOMPARE(BoxDrops::remove(disk.data(), QStringLiteral("lib.txt"), words, 0, dialogs),
              BoxStore::DeleteOutcome::WriteFailed);
     QCOMPARE(dialogs.messages, QStringList{QStringLiteral("无法写入临时文件，删除失败，词库文件没有改动！")});
     QVERIFY(readBytes(disk.file(QStringLiteral("lib.txt"))) == library);
@@ -144,7 +145,7 @@ void TestBoxFaults::fullDiskDuringDeletion()
 
     // With room again the same drop deletes the word.
     QVERIFY(disk.makeRoom());
-    QCOMPARE(BoxStore::DeleteWord(disk.data(), QStringLiteral("lib.txt"), 0, 7, words, dialogs),
+    QCOMPARE(BoxDrops::remove(disk.data(), QStringLiteral("lib.txt"), words, 0, dialogs),
              BoxStore::DeleteOutcome::Deleted);
     QVERIFY(readBytes(disk.file(QStringLiteral("lib.txt"))) ==
             QByteArray(library).replace(gbk(QStringLiteral("word7\r\n释义7\r\n")), ""));
@@ -165,7 +166,7 @@ void TestBoxFaults::libraryThatCannotBeReplaced()
 
     RecordingDialogs dialogs;
     const WordTable words = tableWith(QStringLiteral("apple"), QStringLiteral("苹果"));
-    QCOMPARE(BoxStore::DeleteWord(dir.path(), QStringLiteral("lib.txt"), 0, 7, words, dialogs),
+    QCOMPARE(BoxDrops::remove(dir.path(), QStringLiteral("lib.txt"), words, 0, dialogs),
              BoxStore::DeleteOutcome::ReplaceFailed);
     QCOMPARE(dialogs.messages, QStringList{QStringLiteral("无法替换词库文件，删除失败，词库文件没有改动！")});
     QCOMPARE(readBytes(library), original);
@@ -195,9 +196,9 @@ void TestBoxFaults::readOnlyDataFolder()
     RecordingDialogs dialogs;
     const WordTable words = tableWith(QStringLiteral("apple"), QStringLiteral("苹果"));
     QString caption = QStringLiteral("2.5");
-    QCOMPARE(BoxStore::addWord(dir.path(), 1, 0, 7, words, caption, dialogs), BoxStore::AddOutcome::WriteFailed);
+    QCOMPARE(BoxDrops::add(dir.path(), 1, words, 0, caption, dialogs), BoxStore::AddOutcome::WriteFailed);
     QCOMPARE(caption, QStringLiteral("2.5"));
-    QCOMPARE(BoxStore::DeleteWord(dir.path(), QStringLiteral("lib.txt"), 0, 7, words, dialogs),
+    QCOMPARE(BoxDrops::remove(dir.path(), QStringLiteral("lib.txt"), words, 0, dialogs),
              BoxStore::DeleteOutcome::WriteFailed);
     QCOMPARE(dialogs.messages, (QStringList{QStringLiteral("无法写入月光宝盒文件，单词没有添加！"),
                                             QStringLiteral("无法写入临时文件，删除失败，词库文件没有改动！")}));
@@ -235,7 +236,7 @@ void TestBoxFaults::fullDiskDuringAppend()
     RecordingDialogs dialogs;
     const WordTable words = tableWith(QStringLiteral("apple"), QStringLiteral("苹果；苹果树"));
     QString caption = QStringLiteral("3");
-    QCOMPARE(BoxStore::addWord(disk.data(), 2, 0, 7, words, caption, dialogs), BoxStore::AddOutcome::WriteFailed);
+    QCOMPARE(BoxDrops::add(disk.data(), 2, words, 0, caption, dialogs), BoxStore::AddOutcome::WriteFailed);
     QCOMPARE(dialogs.messages, QStringList{QStringLiteral("无法写入月光宝盒文件，单词没有添加！")});
     QCOMPARE(caption, QStringLiteral("3"));
     QCOMPARE(readBytes(path), box);
@@ -250,10 +251,10 @@ void TestBoxFaults::shortChineseSurvivesTheBoxes()
     QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("data")));
     RecordingDialogs dialogs;
     QString caption = QStringLiteral("0");
-    QCOMPARE(BoxStore::addWord(data, 4, 0, 7, tableWith(QStringLiteral("cat"), QStringLiteral("猫")), caption, dialogs),
+    QCOMPARE(BoxDrops::add(data, 4, tableWith(QStringLiteral("cat"), QStringLiteral("猫")), 0, caption, dialogs),
              BoxStore::AddOutcome::Added);
     QCOMPARE(
-        BoxStore::addWord(data, 4, 0, 7, tableWith(QStringLiteral("building"), QStringLiteral("楼")), caption, dialogs),
+        BoxDrops::add(data, 4, tableWith(QStringLiteral("building"), QStringLiteral("楼")), 0, caption, dialogs),
         BoxStore::AddOutcome::Added);
     QCOMPARE(readBytes(BoxStore::boxPath(data, 4)), gbk(QStringLiteral("cat\r\n猫\r\nbuilding\r\n楼\r\n")));
 
@@ -261,7 +262,6 @@ void TestBoxFaults::shortChineseSurvivesTheBoxes()
     ini.SpecifyIni(dir.filePath(QStringLiteral("lexvan.ini")));
     GroupLoaderSetup setup;
     setup.ini = &ini;
-    setup.dialogs = &dialogs;
     setup.dataDir = data;
     setup.section = QStringLiteral("Form2LastData");
     setup.lastGroupNotice = false;
@@ -272,7 +272,7 @@ void TestBoxFaults::shortChineseSurvivesTheBoxes()
     QCOMPARE(words[0].Meaning, QStringLiteral("猫"));
     QCOMPARE(words[1].Meaning, QStringLiteral("楼"));
 
-    QCOMPARE(BoxStore::DeleteWord(data, QStringLiteral("box4.txt"), 0, 7, words, dialogs),
+    QCOMPARE(BoxDrops::remove(data, QStringLiteral("box4.txt"), words, 0, dialogs),
              BoxStore::DeleteOutcome::Deleted);
     QCOMPARE(ReadWords(QStringLiteral("1"), QStringLiteral("月光宝盒4"), words, count, setup), qint16(1));
     QCOMPARE(count, qint16(1));
@@ -346,7 +346,7 @@ void TestBoxFaults::failedSyncKeepsTheLibrary()
     RecordingDialogs dialogs;
     const WordTable words = tableWith(QStringLiteral("word7"), QStringLiteral("释义7"));
 
-    QCOMPARE(BoxStore::DeleteWord(dir.path(), QStringLiteral("lib.txt"), 0, 7, words, dialogs, &BoxStore::replaceFile,
+    QCOMPARE(BoxDrops::remove(dir.path(), QStringLiteral("lib.txt"), words, 0, dialogs, &BoxStore::replaceFile,
                                   &failingSync),
              BoxStore::DeleteOutcome::WriteFailed);
     QCOMPARE(dialogs.messages, QStringList{QStringLiteral("无法写入临时文件，删除失败，词库文件没有改动！")});
@@ -399,8 +399,8 @@ void TestBoxFaults::failedSyncTakesBackTheAppend()
     RecordingDialogs dialogs;
     QString caption = QStringLiteral("1");
 
-    QCOMPARE(BoxStore::addWord(dir.path(), 0, 0, 7, tableWith(QStringLiteral("pear"), QStringLiteral("梨")), caption,
-                               dialogs, &failingSync),
+    QCOMPARE(BoxDrops::add(dir.path(), 0, tableWith(QStringLiteral("pear"), QStringLiteral("梨")), 0, caption,
+                           dialogs, &failingSync),
              BoxStore::AddOutcome::WriteFailed);
     QCOMPARE(dialogs.messages, QStringList{QStringLiteral("无法写入月光宝盒文件，单词没有添加！")});
     QCOMPARE(caption, QStringLiteral("1"));

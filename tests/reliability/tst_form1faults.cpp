@@ -7,7 +7,7 @@
 #include "ProgramFolder.h"
 #include "RecordingDialogs.h"
 
-#include "app/Form1.h"
+#include "typing/Form1.h"
 #include "app/LexivaneApp.h"
 #include "settings/CIniFile.h"
 

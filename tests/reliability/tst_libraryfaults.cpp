@@ -3,6 +3,7 @@
 // garbage, broken GBK or one enormous line. The loader must say so or load
 // what is there, never crash or hang, and never change the file.
 
+#include "LoaderFolder.h"
 #include "RecordingDialogs.h"
 #include "TestFiles.h"
 
@@ -21,6 +22,7 @@
 #include <sys/stat.h>
 
 using TestFiles::gbk;
+using TestFiles::randomBytes;
 using TestFiles::readBytes;
 using TestFiles::writeBytes;
 
@@ -29,41 +31,16 @@ namespace {
 const QString kLibrary = QStringLiteral("四级");
 const QString kNotice = QStringLiteral("现在已经是最后一组了！");
 
-QByteArray randomBytes(qsizetype size, quint32 seed)
-{
-    QByteArray bytes(size, Qt::Uninitialized);
-    QRandomGenerator generator(seed);
-    generator.fillRange(reinterpret_cast<quint32 *>(bytes.data()), size / 4);
-    return bytes;
-}
-
-// A program folder with 四级 registered as data/cet4.txt, and a window that
-// shows a group from before.
-class Fixture
+// The loader's program folder, with a window that shows a group from before.
+class Fixture : public LoaderFolder
 {
 public:
     Fixture()
+        : LoaderFolder({}, WordEntry{QStringLiteral("旧"), QStringLiteral("old"), 7})
     {
-        dataDir = dir.filePath(QStringLiteral("data"));
-        libraryPath = dataDir + QStringLiteral("/cet4.txt");
-        QDir(dir.path()).mkdir(QStringLiteral("data"));
-        iniPath = dir.filePath(QStringLiteral("lexvan.ini"));
-        writeBytes(iniPath, gbk(QStringLiteral("[LibName]\r\nLib0=四级\r\n[LibraryFileName]\r\n四级=cet4.txt\r\n")));
-        ini.SpecifyIni(iniPath);
-        setup.ini = &ini;
-        setup.dialogs = &dialogs;
-        setup.dataDir = dataDir;
-        setup.section = QStringLiteral("Form1LastData");
-        setup.formReset = [this] { ++resets; };
-        for (WordEntry &slot : words)
-            slot = WordEntry{QStringLiteral("旧"), QStringLiteral("old"), 7};
     }
 
-    qint16 load(const QString &group)
-    {
-        iniBefore = readBytes(iniPath);
-        return ReadWords(group, kLibrary, words, wordCount, setup);
-    }
+    qint16 load(const QString &group) { return LoaderFolder::load(group, kLibrary); }
 
     // Nothing happened: one message, the window and the settings as before.
     void verifyUntouched(const QString &message) const
@@ -75,18 +52,6 @@ public:
         QCOMPARE(words[0].Mark, 7);
         QCOMPARE(readBytes(iniPath), iniBefore);
     }
-
-    QTemporaryDir dir;
-    QString dataDir;
-    QString libraryPath;
-    QString iniPath;
-    QByteArray iniBefore;
-    CIniFile ini;
-    RecordingDialogs dialogs;
-    GroupLoaderSetup setup;
-    WordTable words;
-    qint16 wordCount = -1;
-    int resets = 0;
 };
 
 using Obstacle = std::function<bool(Fixture &)>;

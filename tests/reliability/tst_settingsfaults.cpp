@@ -28,6 +28,7 @@
 #include <unistd.h>
 
 using TestFiles::gbk;
+using TestFiles::randomBytes;
 using TestFiles::readBytes;
 using TestFiles::writeBytes;
 
@@ -36,14 +37,6 @@ namespace {
 const QString kForm1 = QStringLiteral("Form1LastData");
 const QString kGroup = QStringLiteral("WordGroup");
 const QString kLibName = QStringLiteral("LibName");
-
-QByteArray randomBytes(qsizetype size, quint32 seed)
-{
-    QByteArray bytes(size, Qt::Uninitialized);
-    QRandomGenerator generator(seed);
-    generator.fillRange(reinterpret_cast<quint32 *>(bytes.data()), size / 4);
-    return bytes;
-}
 
 // Text as Notepad's "Unicode" saves it: UTF-16LE with a byte-order mark.
 QByteArray utf16(const QString &text)

@@ -1,18 +1,18 @@
-#include "app/Form1.h"
+#include "typing/Form1.h"
 
-#include "app/AniGif.h"
-#include "app/Controls.h"
-#include "app/Geometry.h"
-#include "app/LengthLimit.h"
-#include "app/MouseMover.h"
-#include "app/XpCmdButton.h"
+#include "widgets/AniGif.h"
+#include "widgets/Controls.h"
+#include "widgets/Geometry.h"
+#include "widgets/LengthLimit.h"
+#include "widgets/MouseMover.h"
+#include "widgets/XpCmdButton.h"
 #include "chrome/SkinnedFrame.h"
 #include "chrome/XpCanvas.h"
 #include "chrome/XpTopButtons.h"
-#include "library/GroupLoader.h"
+#include "widgets/GroupLoading.h"
 #include "settings/CIniFile.h"
 #include "settings/LibraryRegistry.h"
-#include "settings/Trim.h"
+#include "text/Trim.h"
 #include "settings/UserDialogs.h"
 #include "speech/WordSpeaker.h"
 
@@ -210,14 +210,11 @@ void Form1::load()
 qint16 Form1::ReadWords(const QString &groupText, const QString &libraryName)
 {
     GroupLoaderSetup setup;
-    setup.ini = &m_context.ini;
-    setup.dialogs = &m_context.dialogs;
-    setup.dataDir = m_context.dataDir;
     setup.section = kSection;
     setup.libraryIndex = Combo1->currentIndex();
     setup.lastGroupNotice = true;
     setup.formReset = [this] { FormReset(); };
-    const qint16 loaded = ::ReadWords(groupText, libraryName, m_test.table(), m_test.countSlot(), setup);
+    const qint16 loaded = loadGroupFor(m_context, setup, groupText, libraryName, m_test.table(), m_test.countSlot());
     if (loaded != 0)
         m_test.begin();
     return loaded;

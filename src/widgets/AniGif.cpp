@@ -1,4 +1,4 @@
-#include "app/AniGif.h"
+#include "widgets/AniGif.h"
 
 #include <QMouseEvent>
 #include <QMovie>

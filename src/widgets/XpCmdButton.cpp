@@ -1,6 +1,6 @@
-#include "app/XpCmdButton.h"
+#include "widgets/XpCmdButton.h"
 
-#include "app/Controls.h"
+#include "widgets/Controls.h"
 
 #include <QKeyEvent>
 #include <QPainter>

@@ -1,4 +1,4 @@
-#include "app/MouseMover.h"
+#include "widgets/MouseMover.h"
 
 #include <QMouseEvent>
 #include <QWindow>

@@ -1,4 +1,4 @@
-#include "settings/TextCodec.h"
+#include "text/TextCodec.h"
 
 #include <QStringDecoder>
 #include <QStringEncoder>

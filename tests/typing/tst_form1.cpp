@@ -1,8 +1,8 @@
 #include "ProgramFolder.h"
 #include "RecordingDialogs.h"
 
-#include "app/AniGif.h"
-#include "app/Form1.h"
+#include "widgets/AniGif.h"
+#include "typing/Form1.h"
 #include "app/LexivaneApp.h"
 #include "settings/CIniFile.h"
 
