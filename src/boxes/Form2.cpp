@@ -1,5 +1,7 @@
 #include "boxes/Form2.h"
 
+#include "settings/SettingsKeys.h"
+
 #include "widgets/AniGif.h"
 #include "widgets/Controls.h"
 #include "widgets/Geometry.h"
@@ -33,7 +35,7 @@ static void initBoxesResources()
 
 namespace {
 
-const QString kSection = QStringLiteral("Form2LastData");
+const QString &kSection = SettingsKeys::BoxWindow;
 
 // The client area, and the height of the title band that the frame draws
 // across its top; the controls stay below it.
@@ -270,24 +272,9 @@ void Form2::reloadLibraryList()
 
 void Form2::load()
 {
-    const int entries = SetLibName();
+    SetLibName();
     IniBoxSum();
-
-    CIniFile &ini = m_context.ini;
-    const QString group = ini.ReadString(kSection, QStringLiteral("WordGroup"), 10).trimmed();
-    const QString library = ini.ReadString(kSection, QStringLiteral("WordLibrary"), 10).trimmed();
-
-    // A stored index that is not a whole number, or no longer names an entry
-    // (libraries removed by hand), counts as missing.
-    bool isNumber = false;
-    const int index = library.toInt(&isNumber);
-    if (!group.isEmpty() && !library.isEmpty() && isNumber && index >= 0 && index < Combo1->count()) {
-        Text2->setText(group);
-        Combo1->setCurrentIndex(index);
-    } else {
-        Text2->setText(QStringLiteral("1"));
-        Combo1->setCurrentIndex(entries != 0 ? 0 : -1);
-    }
+    restoreGroupChoice(m_context.ini, kSection, Text2, Combo1);
 }
 
 void Form2::FormReset()

@@ -1,5 +1,7 @@
 #include "browse/Form3.h"
 
+#include "settings/SettingsKeys.h"
+
 #include "widgets/Controls.h"
 #include "widgets/Geometry.h"
 #include "widgets/MouseMover.h"
@@ -25,7 +27,7 @@ static void initBrowseResources()
 
 namespace {
 
-const QString kSection = QStringLiteral("Form4LastData");
+const QString &kSection = SettingsKeys::Browse;
 
 // The group after the one in the group box. A box that holds no usable
 // number goes to the loader as it is, which says what is wrong with it.
@@ -182,8 +184,8 @@ void Form3::load()
 void Form3::placeBar()
 {
     CIniFile &ini = m_context.ini;
-    const QString storedX = ini.ReadString(kSection, QStringLiteral("BarX"), 10).trimmed();
-    const QString storedY = ini.ReadString(kSection, QStringLiteral("BarY"), 10).trimmed();
+    const QString storedX = ini.ReadString(kSection, SettingsKeys::BarX, 10).trimmed();
+    const QString storedY = ini.ReadString(kSection, SettingsKeys::BarY, 10).trimmed();
     if (!storedX.isEmpty() && !storedY.isEmpty()) {
         bool xIsNumber = false;
         bool yIsNumber = false;
@@ -360,7 +362,7 @@ bool Form3::loadGroupByCommand(const QString &groupText)
     if (loaded == 0)
         return false;
     settings().setGroupText(QString::number(loaded));
-    m_context.ini.WriteString(kSection, QStringLiteral("WordGroup"), settings().groupText());
+    m_context.ini.WriteString(kSection, SettingsKeys::WordGroup, settings().groupText());
     return true;
 }
 
@@ -400,7 +402,7 @@ void Form3::changeDelay(int seconds)
 {
     // Only the interval changes; a stopped timer stays stopped.
     settings().setDelayText(QString::number(seconds));
-    m_context.ini.WriteString(kSection, QStringLiteral("DelayTime"), settings().delayText());
+    m_context.ini.WriteString(kSection, SettingsKeys::Delay, settings().delayText());
     setTimerInterval(browseIntervalMs(settings().delayText()));
 }
 
@@ -420,8 +422,8 @@ void Form3::backToTestWindow()
 void Form3::saveBarPosition()
 {
     CIniFile &ini = m_context.ini;
-    ini.WriteString(kSection, QStringLiteral("BarX"), QString::number(x() * TwipsPerPixel));
-    ini.WriteString(kSection, QStringLiteral("BarY"), QString::number(y() * TwipsPerPixel));
+    ini.WriteString(kSection, SettingsKeys::BarX, QString::number(x() * TwipsPerPixel));
+    ini.WriteString(kSection, SettingsKeys::BarY, QString::number(y() * TwipsPerPixel));
 }
 
 void Form3::closeBar()

@@ -1,7 +1,10 @@
 #include "browse/Form4.h"
 
+#include "settings/SettingsKeys.h"
+
 #include "widgets/Controls.h"
 #include "widgets/Geometry.h"
+#include "widgets/GroupLoading.h"
 #include "widgets/LengthLimit.h"
 #include "settings/CIniFile.h"
 #include "settings/LibraryRegistry.h"
@@ -20,7 +23,7 @@
 
 namespace {
 
-const QString kSection = QStringLiteral("Form4LastData");
+const QString &kSection = SettingsKeys::Browse;
 
 } // namespace
 
@@ -178,38 +181,25 @@ void Form4::reloadLibraryList()
 
 void Form4::load()
 {
-    const int entries = SetLibName();
+    SetLibName();
     CIniFile &ini = m_context.ini;
+    // Here -1 (nothing selected) is a remembered choice too.
+    restoreGroupChoice(ini, kSection, Text2, Combo1, true);
 
-    const QString group = ini.ReadString(kSection, QStringLiteral("WordGroup"), 10).trimmed();
-    const QString library = ini.ReadString(kSection, QStringLiteral("WordLibrary"), 10).trimmed();
-    // A stored index is used when it names an entry of the list, or is -1
-    // (nothing selected). Anything else (not a number, libraries removed by
-    // hand) counts as missing, together with the group it was stored with.
-    bool isNumber = false;
-    const int index = library.toShort(&isNumber);
-    if (!group.isEmpty() && !library.isEmpty() && isNumber && index >= -1 && index < Combo1->count()) {
-        Text2->setText(group);
-        Combo1->setCurrentIndex(index);
-    } else {
-        Text2->setText(QStringLiteral("1"));
-        Combo1->setCurrentIndex(entries != 0 ? 0 : -1);
-    }
+    Check1->setChecked(ini.ReadString(kSection, SettingsKeys::HideMeaning, 10).trimmed() == QStringLiteral("True"));
+    Check2->setChecked(ini.ReadString(kSection, SettingsKeys::HideWord, 10).trimmed() == QStringLiteral("True"));
 
-    Check1->setChecked(ini.ReadString(kSection, QStringLiteral("MaskC"), 10).trimmed() == QStringLiteral("True"));
-    Check2->setChecked(ini.ReadString(kSection, QStringLiteral("MaskE"), 10).trimmed() == QStringLiteral("True"));
-
-    const QString loop = ini.ReadString(kSection, QStringLiteral("CircuMode"), 5).trimmed();
+    const QString loop = ini.ReadString(kSection, SettingsKeys::LoopMode, 5).trimmed();
     if (loop.isEmpty() || loop == QStringLiteral("This"))
         Option3->setChecked(true);
     else
         Option4->setChecked(true);
 
-    const QString delay = ini.ReadString(kSection, QStringLiteral("DelayTime"), 10).trimmed();
+    const QString delay = ini.ReadString(kSection, SettingsKeys::Delay, 10).trimmed();
     Text1->setText(delay.isEmpty() ? QStringLiteral("1") : delay);
 
     // An order stored in another spelling selects none of the three buttons.
-    const QString order = ini.ReadString(kSection, QStringLiteral("BrowseMode"), 10);
+    const QString order = ini.ReadString(kSection, SettingsKeys::Order, 10);
     if (order.isEmpty())
         Option1->setChecked(true);
     else if (order.trimmed() == QStringLiteral("Sequence"))
@@ -326,16 +316,16 @@ void Form4::Command1_Click()
 void Form4::save()
 {
     CIniFile &ini = m_context.ini;
-    ini.WriteString(kSection, QStringLiteral("WordGroup"), Text2->text());
-    ini.WriteString(kSection, QStringLiteral("WordLibrary"), QString::number(Combo1->currentIndex()));
-    ini.WriteString(kSection, QStringLiteral("MaskC"),
+    ini.WriteString(kSection, SettingsKeys::WordGroup, Text2->text());
+    ini.WriteString(kSection, SettingsKeys::WordLibrary, QString::number(Combo1->currentIndex()));
+    ini.WriteString(kSection, SettingsKeys::HideMeaning,
                     Check1->isChecked() ? QStringLiteral("True") : QStringLiteral("False"));
-    ini.WriteString(kSection, QStringLiteral("MaskE"),
+    ini.WriteString(kSection, SettingsKeys::HideWord,
                     Check2->isChecked() ? QStringLiteral("True") : QStringLiteral("False"));
-    ini.WriteString(kSection, QStringLiteral("CircuMode"),
+    ini.WriteString(kSection, SettingsKeys::LoopMode,
                     Option3->isChecked() ? QStringLiteral("This") : QStringLiteral("Next"));
-    ini.WriteString(kSection, QStringLiteral("BrowseMode"), browseOrderName(order()));
-    ini.WriteString(kSection, QStringLiteral("DelayTime"), Text1->text());
+    ini.WriteString(kSection, SettingsKeys::Order, browseOrderName(order()));
+    ini.WriteString(kSection, SettingsKeys::Delay, Text1->text());
 }
 
 void Form4::dismiss()

@@ -1,5 +1,7 @@
 #include "library/GroupLoader.h"
 
+#include "settings/SettingsKeys.h"
+
 #include "library/WordFile.h"
 #include "settings/CIniFile.h"
 #include "settings/LibraryRegistry.h"
@@ -125,8 +127,8 @@ qint16 ReadWords(const QString &groupText, const QString &libraryName, WordTable
     wordCount = qint16(count);
     const bool lastGroup = count < GroupSize || !reader.hasMoreRecords();
 
-    setup.ini->WriteString(setup.section, QStringLiteral("WordGroup"), QString::number(group));
-    setup.ini->WriteString(setup.section, QStringLiteral("WordLibrary"), QString::number(setup.libraryIndex));
+    setup.ini->WriteString(setup.section, SettingsKeys::WordGroup, QString::number(group));
+    setup.ini->WriteString(setup.section, SettingsKeys::WordLibrary, QString::number(setup.libraryIndex));
 
     found.isLastGroup = lastGroup;
     if (details)

@@ -1,5 +1,7 @@
 #include "settings/LibraryListEditor.h"
 
+#include "settings/SettingsKeys.h"
+
 #include "settings/CIniFile.h"
 #include "settings/LibraryRegistry.h"
 #include "text/Trim.h"
@@ -9,8 +11,8 @@
 
 namespace {
 
-const QString kLibName = QStringLiteral("LibName");
-const QString kLibraryFileName = QStringLiteral("LibraryFileName");
+const QString &kLibName = SettingsKeys::LibraryNames;
+const QString &kLibraryFileName = SettingsKeys::LibraryFileNames;
 // Every window reads 19 bytes of a name (a buffer of 20).
 constexpr long kReadLength = LibraryListEditor::NameLimit + 1;
 // Enough for any hand-written value, to keep it uncut.
@@ -206,7 +208,7 @@ LibraryListEditor::Outcome LibraryListEditor::save(const QList<RegisteredLibrary
     }
     for (const char *section : {"Form1LastData", "Form2LastData", "Form4LastData"}) {
         const QString sectionName = QString::fromLatin1(section);
-        const QString key = QStringLiteral("WordLibrary");
+        const QString key = SettingsKeys::WordLibrary;
         bool isNumber = false;
         const int place = trimSpaces(m_ini.ReadString(sectionName, key, 10)).toInt(&isNumber);
         if (!isNumber || place < 0 || place >= before.size() + LibraryRegistry::BoxCount)

@@ -1,5 +1,7 @@
 #include "settings/LibraryRegistry.h"
 
+#include "settings/SettingsKeys.h"
+
 #include "settings/CIniFile.h"
 #include "text/Trim.h"
 #include "settings/UserDialogs.h"
@@ -34,7 +36,7 @@ int boxOfName(const QString &name)
 QStringList libraryNames(CIniFile &ini)
 {
     QStringList names;
-    const QString section = QStringLiteral("LibName");
+    const QString section = SettingsKeys::LibraryNames;
     // The first missing or empty key ends the list; names after a gap are
     // never seen.
     QString name = ini.ReadString(section, QStringLiteral("Lib0"), kNameReadLength);
@@ -49,7 +51,7 @@ QStringList libraryNames(CIniFile &ini)
 
 QString libraryFileName(CIniFile &ini, const QString &name)
 {
-    return trimSpaces(ini.ReadString(QStringLiteral("LibraryFileName"), name, kNameReadLength));
+    return trimSpaces(ini.ReadString(SettingsKeys::LibraryFileNames, name, kNameReadLength));
 }
 
 QString noFileNameMessage()

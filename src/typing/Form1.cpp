@@ -1,5 +1,7 @@
 #include "typing/Form1.h"
 
+#include "settings/SettingsKeys.h"
+
 #include "widgets/AniGif.h"
 #include "widgets/Controls.h"
 #include "widgets/Geometry.h"
@@ -29,7 +31,7 @@
 
 namespace {
 
-const QString kSection = QStringLiteral("Form1LastData");
+const QString &kSection = SettingsKeys::TestWindow;
 
 QColor colourOfMark(qint32 mark)
 {
@@ -188,23 +190,8 @@ QKeySequence Form1::libraryManagerKey()
 
 void Form1::load()
 {
-    const int entries = SetLibName();
-
-    CIniFile &ini = m_context.ini;
-    const QString group = trimSpaces(ini.ReadString(kSection, QStringLiteral("WordGroup"), 10));
-    const QString library = trimSpaces(ini.ReadString(kSection, QStringLiteral("WordLibrary"), 10));
-
-    // A stored index that is not a whole number, or no longer names an entry
-    // (libraries removed by hand), counts as missing.
-    bool isNumber = false;
-    const int index = library.toInt(&isNumber);
-    if (!group.isEmpty() && !library.isEmpty() && isNumber && index >= 0 && index < Combo1->count()) {
-        Text2->setText(group);
-        Combo1->setCurrentIndex(index);
-    } else {
-        Text2->setText(QStringLiteral("1"));
-        Combo1->setCurrentIndex(entries != 0 ? 0 : -1);
-    }
+    SetLibName();
+    restoreGroupChoice(m_context.ini, kSection, Text2, Combo1);
 }
 
 qint16 Form1::ReadWords(const QString &groupText, const QString &libraryName)

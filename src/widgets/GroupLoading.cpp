@@ -1,6 +1,10 @@
 #include "widgets/GroupLoading.h"
 
+#include "settings/RememberedGroup.h"
 #include "settings/UserDialogs.h"
+
+#include <QComboBox>
+#include <QLineEdit>
 
 qint16 loadGroupFor(const WindowContext &context, GroupLoaderSetup setup, const QString &groupText,
                     const QString &libraryName, WordTable &words, qint16 &wordCount, GroupLoadDetails *details)
@@ -15,4 +19,16 @@ qint16 loadGroupFor(const WindowContext &context, GroupLoaderSetup setup, const 
     if (details)
         *details = found;
     return loaded;
+}
+
+void restoreGroupChoice(CIniFile &ini, const QString &section, QLineEdit *groupBox, QComboBox *libraryList,
+                        bool noneAllowed)
+{
+    if (const auto remembered = rememberedGroup(ini, section, libraryList->count(), noneAllowed)) {
+        groupBox->setText(remembered->group);
+        libraryList->setCurrentIndex(remembered->libraryIndex);
+    } else {
+        groupBox->setText(QStringLiteral("1"));
+        libraryList->setCurrentIndex(libraryList->count() != 0 ? 0 : -1);
+    }
 }
