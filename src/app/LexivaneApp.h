@@ -97,13 +97,14 @@ public:
     // filled again.
     void reloadLibraryLists();
 
-signals:
-    void libraryListChanged();
     // --- Pronunciation (src/speech) ---
     // Speaks words for the windows; recordings in data/audio come first.
     WordSpeaker &speaker() { return *m_speaker; }
     // Opens "发音设置…" in front of the test window (or brings it forward).
     SpeechSettingsDialog *openSpeechSettings();
+
+signals:
+    void libraryListChanged();
 
 private:
     QString m_programDir;

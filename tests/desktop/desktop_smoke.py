@@ -209,7 +209,7 @@ def check_box_window_round_trip(h):
         time.sleep(0.1)
         h.desktop.xdo("click", 3)
         time.sleep(0.4)
-        h.desktop.key("Up", "Return")
+        h.desktop.key("Up", "Up", "Return")  # 返回 (朗读 follows it)
         again = app.wait_settled(TEST_WINDOW, TEST_WIDTH)
         assert (again.x, again.y) == (before.x, before.y), \
             "after mini mode the test window came back at (%d, %d), it was at (%d, %d)" % (

@@ -262,7 +262,7 @@ void TestLibraryManager::refusesLongAndBoxNames()
 void TestLibraryManager::renameMoveAndListsFollow()
 {
     Fixture f;
-    Form2 *boxes = new Form2(*f.app);
+    Form2 *boxes = new Form2(*f.app, f.app->speaker());
     auto *boxList = boxes->findChild<QComboBox *>(QStringLiteral("Combo1"));
     auto *browseList = f.app->browseSettings()->findChild<QComboBox *>(QStringLiteral("Combo1"));
     f.form1List()->setCurrentIndex(1); // 水果
