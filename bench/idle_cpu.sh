@@ -12,7 +12,7 @@
 # Three runs:
 #   program        ./lexivane as a user starts it (test window and about
 #                  window; the test window's globe animation runs)
-#   test window    the test window alone (tests/chrome/chrome_showcase idle)
+#   test window    the test window alone (tools/chrome/chrome_showcase idle)
 #   still window   the same with its animation paused and a steady text
 #                  cursor (... idle --still): what is left is the window with
 #                  its skinned frame and close button
@@ -91,7 +91,7 @@ measure() {
 }
 
 measure "program" ./lexivane
-showcase=./tests/chrome/chrome_showcase
+showcase=./tools/chrome/chrome_showcase
 if [ -x "$showcase" ]; then
     measure "test window" "$showcase" idle
     measure "still window" "$showcase" idle --still

@@ -251,23 +251,12 @@ void Form2::createControls()
 
 int Form2::SetLibName()
 {
-    const QStringList names = LibraryRegistry::libraryNames(m_context.ini);
-    Combo1->addItems(names);
-    return int(names.size());
+    return fillLibraryList(m_context.ini, Combo1);
 }
 
 void Form2::reloadLibraryList()
 {
-    const QString chosen = Combo1->currentText();
-    const bool hadChoice = Combo1->currentIndex() >= 0;
-    Combo1->clear();
-    SetLibName();
-    if (!hadChoice) {
-        Combo1->setCurrentIndex(-1);
-        return;
-    }
-    const int found = Combo1->findText(chosen, Qt::MatchExactly | Qt::MatchCaseSensitive);
-    Combo1->setCurrentIndex(found >= 0 ? found : 0);
+    refillLibraryList(m_context.ini, Combo1);
 }
 
 void Form2::load()

@@ -1,5 +1,6 @@
 #include "widgets/GroupLoading.h"
 
+#include "settings/LibraryRegistry.h"
 #include "settings/RememberedGroup.h"
 #include "settings/UserDialogs.h"
 
@@ -31,4 +32,25 @@ void restoreGroupChoice(CIniFile &ini, const QString &section, QLineEdit *groupB
         groupBox->setText(QStringLiteral("1"));
         libraryList->setCurrentIndex(libraryList->count() != 0 ? 0 : -1);
     }
+}
+
+int fillLibraryList(CIniFile &ini, QComboBox *libraryList)
+{
+    const QStringList names = LibraryRegistry::libraryNames(ini);
+    libraryList->addItems(names);
+    return int(names.size());
+}
+
+void refillLibraryList(CIniFile &ini, QComboBox *libraryList)
+{
+    const QString chosen = libraryList->currentText();
+    const bool hadChoice = libraryList->currentIndex() >= 0;
+    libraryList->clear();
+    fillLibraryList(ini, libraryList);
+    if (!hadChoice) {
+        libraryList->setCurrentIndex(-1);
+        return;
+    }
+    const int found = libraryList->findText(chosen, Qt::MatchExactly | Qt::MatchCaseSensitive);
+    libraryList->setCurrentIndex(found >= 0 ? found : 0);
 }

@@ -18,3 +18,10 @@ qint16 loadGroupFor(const WindowContext &context, GroupLoaderSetup setup, const 
 // first library, or of none when the list is empty.
 void restoreGroupChoice(CIniFile &ini, const QString &section, QLineEdit *groupBox, QComboBox *libraryList,
                         bool noneAllowed = false);
+
+// Adds the registered libraries to a window's library list; returns how many.
+int fillLibraryList(CIniFile &ini, QComboBox *libraryList);
+// Fills the list anew after the registered libraries changed, keeping the
+// chosen library selected where it is still listed (else the first entry;
+// nothing chosen stays nothing chosen).
+void refillLibraryList(CIniFile &ini, QComboBox *libraryList);

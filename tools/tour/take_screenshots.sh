@@ -2,7 +2,7 @@
 # Retakes every screenshot in docs/images/ on a virtual display:
 #   tour-*.png           each window, as the README's guided tour shows them
 #   hidpi/tour-*-x1.5.png, -x2.png   the same at 1.5x and 2x (QT_SCALE_FACTOR)
-#   chrome-*.png         the skinned frames (tests/chrome/take_screenshots.sh)
+#   chrome-*.png         the skinned frames (tools/chrome/take_screenshots.sh)
 #
 # Usage: tools/tour/take_screenshots.sh [build folder]
 #   The build folder must be built and staged (cmake --build <dir>); default
@@ -22,6 +22,6 @@ python3 "$top/tools/tour/take_screenshots.py" --build "$build_dir" --out "$image
 for scale in 1.5 2; do
     python3 "$top/tools/tour/take_screenshots.py" --build "$build_dir" --out "$images/hidpi" --scale "$scale"
 done
-if [ -x "$build_dir/tests/chrome/chrome_showcase" ]; then
-    "$top/tests/chrome/take_screenshots.sh" "$build_dir" "$images"
+if [ -x "$build_dir/tools/chrome/chrome_showcase" ]; then
+    "$top/tools/chrome/take_screenshots.sh" "$build_dir" "$images"
 fi
