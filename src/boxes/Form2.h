@@ -23,6 +23,7 @@ class XpCmdButton;
 // meanings can be hidden and peeked at, and a word dragged onto one of the
 // five boxes is added to that box, or onto the delete target is removed from
 // its library.
+// What each control shows, and from where: docs/controls.md.
 class Form2 : public QWidget
 {
     Q_OBJECT

@@ -21,6 +21,7 @@ class WordSpeaker;
 // meaning on the right. The left mouse button drags it, the right button
 // opens its menu. Its options live in the browse settings dialog, which it
 // reads and changes directly.
+// What each control shows, and from where: docs/controls.md.
 class Form3 : public QWidget
 {
     Q_OBJECT

@@ -189,9 +189,7 @@ void Form4::load()
 
     // An order stored in another spelling selects none of the three buttons.
     const QString order = ini.ReadString(kSection, SettingsKeys::Order, 10);
-    if (order.isEmpty())
-        Option1->setChecked(true);
-    else if (order.trimmed() == QStringLiteral("Sequence"))
+    if (order.isEmpty() || order.trimmed() == QStringLiteral("Sequence"))
         Option1->setChecked(true);
     else if (order.trimmed() == QStringLiteral("Negative"))
         Option2->setChecked(true);

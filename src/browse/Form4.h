@@ -17,6 +17,7 @@ class QRadioButton;
 // options while browse mode runs: the browse bar reads and changes them,
 // also while the dialog is hidden. It fills them from the settings file when
 // it is created and writes them all back on "确定".
+// What each control shows, and from where: docs/controls.md.
 class Form4 : public QWidget
 {
     Q_OBJECT

@@ -7,6 +7,7 @@ class QLabel;
 
 // The about window shown at start-up: a picture and a short notice. A click
 // on the picture leads to the test window.
+// What each control shows, and from where: docs/controls.md.
 class Form5 : public QWidget
 {
     Q_OBJECT

@@ -473,7 +473,7 @@ QString suggestFileName(const QString &sourcePath, TextCodec::Encoding encoding,
     for (int number = 1; number < 10000; ++number) {
         const QString suffix = number == 1 ? QString() : QStringLiteral("_") + QString::number(number);
         const qsizetype room = maxBytes - TextCodec::encode(suffix + extension, encoding).size();
-        const QString name = cutToBytes(stem, encoding, room) + suffix + extension;
+        QString name = cutToBytes(stem, encoding, room) + suffix + extension;
         if (!taken(name))
             return name;
     }

@@ -146,7 +146,7 @@ MediaDeviceTable::Result MediaDeviceTable::open(const QStringList &words)
 {
     if (words.size() < 2)
         return failure(MediaError::MissingParameter);
-    const QString file = words.at(1);
+    const QString &file = words.at(1);
     QString alias;
     QString type;
     bool wait = false;

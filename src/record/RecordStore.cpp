@@ -237,7 +237,7 @@ RecordStore::Outcome RecordStore::open(const QString &path, int busyTimeoutMs, i
     timer.start();
     for (int attempt = 1;; ++attempt) {
         bool passing = false;
-        const Outcome outcome = openOnce(path, busyTimeoutMs, setupTimeoutMs, passing);
+        Outcome outcome = openOnce(path, busyTimeoutMs, setupTimeoutMs, passing);
         if (outcome.ok() || !passing || timer.elapsed() >= setupTimeoutMs)
             return outcome;
         std::this_thread::sleep_for(std::chrono::milliseconds(5 * std::min(attempt, 10)));

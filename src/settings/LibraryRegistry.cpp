@@ -61,7 +61,7 @@ QString noFileNameMessage()
 
 QString GetLibraryFileName(CIniFile &ini, UserDialogs &dialogs, const QString &name)
 {
-    const QString fileName = libraryFileName(ini, name);
+    QString fileName = libraryFileName(ini, name);
     if (fileName.isEmpty())
         dialogs.message(noFileNameMessage());
     return fileName;

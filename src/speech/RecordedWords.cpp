@@ -21,7 +21,7 @@ QString RecordedWords::find(const QString &word)
         return QString();
 
     // The usual case, a file named exactly as the word, needs no listing.
-    const QString exact = m_folder + QLatin1Char('/') + word + kSuffix;
+    QString exact = m_folder + QLatin1Char('/') + word + kSuffix;
     const QFileInfo exactInfo(exact);
     if (exactInfo.isFile())
         return exact;

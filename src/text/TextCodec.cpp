@@ -49,12 +49,12 @@ qsizetype utf8SequenceLength(QByteArrayView bytes, qsizetype i)
 // incomplete character counts as whatever is left, so callers never split it.
 qsizetype gbCharacterLength(QByteArrayView bytes, qsizetype i)
 {
-    const uchar lead = uchar(bytes[i]);
+    const auto lead = uchar(bytes[i]);
     if (lead < 0x81 || lead == 0xFF)
         return 1;
     if (i + 1 >= bytes.size())
         return bytes.size() - i;
-    const uchar second = uchar(bytes[i + 1]);
+    const auto second = uchar(bytes[i + 1]);
     if (second >= 0x30 && second <= 0x39)
         return qMin<qsizetype>(4, bytes.size() - i);
     return 2;

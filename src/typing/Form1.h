@@ -23,6 +23,7 @@ class XpTopButtons;
 // The test window: the start-up window and hub of the program. It asks the
 // meaning of each word of a group, the user types the word, and wrongly
 // answered words are asked again until a pass has no mistakes.
+// What each control shows, and from where: docs/controls.md.
 class Form1 : public QWidget
 {
     Q_OBJECT
