@@ -28,12 +28,7 @@ using TestFiles::readBytes;
 
 namespace {
 
-const QStringList kOneLibrary = {
-    QStringLiteral("[LibName]"),
-    QStringLiteral("Lib0=测试词库"),
-    QStringLiteral("[LibraryFileName]"),
-    QStringLiteral("测试词库=test.txt"),
-};
+const QStringList kOneLibrary = ProgramFolder::oneLibraryIni();
 const QString kNotice = QStringLiteral("现在已经是最后一组了！");
 
 // Every entry under a folder with a digest of its bytes, to tell whether

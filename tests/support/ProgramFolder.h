@@ -25,6 +25,13 @@ public:
     QString iniPath() const { return m_dir.filePath(QStringLiteral("lexvan.ini")); }
     QString dataPath(const QString &name) const { return m_dir.filePath(QStringLiteral("data/") + name); }
 
+    // The lines of a lexvan.ini with one library, 测试词库 in data/test.txt.
+    static QStringList oneLibraryIni()
+    {
+        return {QStringLiteral("[LibName]"), QStringLiteral("Lib0=测试词库"), QStringLiteral("[LibraryFileName]"),
+                QStringLiteral("测试词库=test.txt")};
+    }
+
     // lexvan.ini from lines of text (written as GBK with CR LF).
     void writeIni(const QStringList &lines) const
     {

@@ -20,12 +20,7 @@
 
 namespace {
 
-const QStringList kOneLibrary = {
-    QStringLiteral("[LibName]"),
-    QStringLiteral("Lib0=测试词库"),
-    QStringLiteral("[LibraryFileName]"),
-    QStringLiteral("测试词库=test.txt"),
-};
+const QStringList kOneLibrary = ProgramFolder::oneLibraryIni();
 
 // A program folder, a recorder for the message boxes and the test window.
 class Fixture
