@@ -68,9 +68,11 @@ set(CPACK_DEBIAN_PACKAGE_PRIORITY "optional")
 # platform plugin (loaded at run time, shipped in libqt6gui6, which shlibdeps
 # already names), the Chinese fonts the windows ask for (楷体_GB2312 and 宋体
 # map onto AR PL UKai/UMing), Qt's Chinese translations (standard buttons
-# and edit menus, loaded from Qt's translations folder), and a shell and cmp
-# for the launcher.
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-arphic-ukai, fonts-arphic-uming, fontconfig, qt6-translations-l10n, diffutils")
+# and edit menus, loaded from Qt's translations folder), a shell and cmp
+# for the launcher, and Qt's SQLite driver for the learning record (a plugin
+# loaded at run time, like the platform plugin).
+set(CPACK_DEBIAN_PACKAGE_DEPENDS
+    "fonts-arphic-ukai, fonts-arphic-uming, fontconfig, qt6-translations-l10n, diffutils, libqt6sql6-sqlite")
 # CPack runs dpkg-shlibdeps only with the file utility at hand (it picks the
 # ELF files with it); without it, name Qt 6.4's libraries and the C++ runtime
 # directly.
@@ -80,7 +82,7 @@ if(LEXIVANE_FILE_PROGRAM AND LEXIVANE_SHLIBDEPS_PROGRAM)
     set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 else()
     string(PREPEND CPACK_DEBIAN_PACKAGE_DEPENDS
-        "libqt6core6 (>= 6.4), libqt6gui6 (>= 6.4), libqt6widgets6 (>= 6.4), libqt6dbus6 (>= 6.4), libstdc++6, libgcc-s1, libc6, ")
+        "libqt6core6 (>= 6.4), libqt6gui6 (>= 6.4), libqt6widgets6 (>= 6.4), libqt6dbus6 (>= 6.4), libqt6sql6 (>= 6.4), libstdc++6, libgcc-s1, libc6, ")
 endif()
 # Media playback (Qt Multimedia through GStreamer): WAV, AVI and MIDI. apt
 # installs recommended packages by default.

@@ -8,6 +8,8 @@
 #include "browse/Form5.h"
 #include "settings/ProfileFile.h"
 #include "manager/LibraryManager.h"
+#include "record/RecordStore.h"
+#include "settings/UserDialogs.h"
 #include "speech/QtSpeechEngine.h"
 #include "speech/SilentSpeechEngine.h"
 #include "speech/SpeechSettingsDialog.h"
@@ -50,6 +52,7 @@ LexivaneApp::LexivaneApp(const QString &programDir, UserDialogs *dialogs, Speech
     m_ownSpeechEngine = ownSpeechEngine(dialogs, speech);
     m_speaker = std::make_unique<WordSpeaker>(speech ? *speech : *m_ownSpeechEngine, m_iniFile, *m_dialogs,
                                               dataDir() + QStringLiteral("/audio"));
+    openRecord();
 }
 
 LexivaneApp::~LexivaneApp()
@@ -67,6 +70,8 @@ LexivaneApp::~LexivaneApp()
     // --- Pronunciation teardown ---
     delete m_speechSettings.data();
     m_speaker->silence();
+    // --- Learning record teardown ---
+    m_record->close();
 }
 
 WindowContext LexivaneApp::windowContext()
@@ -98,6 +103,9 @@ Form1 *LexivaneApp::form1()
         connect(m_form1, &Form1::closed, this, &LexivaneApp::testWindowClosed);
         connect(m_form1, &Form1::bookMenuRequested, this, &LexivaneApp::showBookMenu);
         connect(m_form1, &Form1::libraryManagerRequested, this, &LexivaneApp::openLibraryManager);
+        m_form1->test().setAnswerListener([this](const TypedAnswer &answer) { recordAnswer(answer); });
+        // A pause the user does not feel: the log goes into the database.
+        connect(m_form1, &Form1::groupFinished, this, [this] { m_record->checkpoint(); });
     }
     return m_form1;
 }
@@ -119,6 +127,11 @@ bool LexivaneApp::openBoxWindow()
     if (!m_form2) {
         m_form2 = new Form2(windowContext());
         connect(m_form2, &Form2::testWindowWanted, this, &LexivaneApp::boxWindowClosed);
+        connect(m_form2, &Form2::wordAddedToBox, this, &LexivaneApp::recordBoxEvent);
+        connect(m_form2, &Form2::wordDeleted, this,
+                [this](const QString &library, const QString &libraryFile, const QString &word, const QString &meaning) {
+                    recordBoxEvent(-1, library, libraryFile, word, meaning);
+                });
     }
     if (Form1 *testWindow = existingForm1())
         testWindow->hide();
@@ -295,4 +308,64 @@ SpeechSettingsDialog *LexivaneApp::openSpeechSettings()
     m_speechSettings->raise();
     m_speechSettings->activateWindow();
     return m_speechSettings;
+}
+
+// --- Learning record ---
+
+void LexivaneApp::openRecord()
+{
+    m_record = std::make_unique<RecordStore>();
+    const RecordStore::Outcome outcome = m_record->open(m_programDir + QLatin1Char('/') + RecordStore::fileName());
+    if (!outcome.ok()) {
+        qWarning("Learning record not opened: %s", qUtf8Printable(outcome.detail));
+        sayRecordProblem();
+    }
+}
+
+void LexivaneApp::sayRecordProblem()
+{
+    if (m_recordProblemSaid)
+        return;
+    m_recordProblemSaid = true;
+    m_dialogs->message(RecordStore::messageFor(m_record->lastOutcome().status));
+}
+
+void LexivaneApp::recordAnswer(const TypedAnswer &answer)
+{
+    if (!m_record->isRecording() || !m_form1)
+        return;
+    const Form1::GroupOrigin &origin = m_form1->groupOrigin();
+    AnswerRecord row;
+    row.time = QDateTime::currentDateTime();
+    row.library = origin.library;
+    row.libraryFile = origin.libraryFile;
+    row.group = origin.group;
+    row.word = answer.word;
+    row.meaning = answer.meaning;
+    row.pass = answer.pass;
+    row.right = answer.right;
+    row.milliseconds = answer.millis;
+    if (m_record->recordAnswer(row) == RecordStore::WriteResult::Failed) {
+        qWarning("Learning record stopped: %s", qUtf8Printable(m_record->lastOutcome().detail));
+        sayRecordProblem();
+    }
+}
+
+void LexivaneApp::recordBoxEvent(int box, const QString &library, const QString &libraryFile, const QString &word,
+                                 const QString &meaning)
+{
+    if (!m_record->isRecording())
+        return;
+    BoxEvent event;
+    event.time = QDateTime::currentDateTime();
+    event.kind = box < 0 ? BoxEventKind::Deleted : BoxEventKind::Added;
+    event.box = box;
+    event.library = library;
+    event.libraryFile = libraryFile;
+    event.word = word;
+    event.meaning = meaning;
+    if (m_record->recordBoxEvent(event) == RecordStore::WriteResult::Failed) {
+        qWarning("Learning record stopped: %s", qUtf8Printable(m_record->lastOutcome().detail));
+        sayRecordProblem();
+    }
 }

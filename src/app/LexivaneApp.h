@@ -4,6 +4,8 @@
 #include "settings/CIniFile.h"
 #include "widgets/WindowContext.h"
 
+struct TypedAnswer;
+
 #include <QObject>
 #include <QPoint>
 #include <QPointer>
@@ -18,6 +20,7 @@ class Form4;
 class Form5;
 class LibraryManager;
 class QMenu;
+class RecordStore;
 class SpeechEngine;
 class SpeechSettingsDialog;
 class UserDialogs;
@@ -108,6 +111,12 @@ public:
     // Opens "发音设置…" in front of the test window (or brings it forward).
     SpeechSettingsDialog *openSpeechSettings();
 
+    // --- Learning record (src/record) ---
+    // lexvan.db in the program folder, opened with the program. When it
+    // cannot be opened or written, the user is told once and the program
+    // goes on without recording.
+    RecordStore &record() { return *m_record; }
+
 signals:
     void libraryListChanged();
 
@@ -132,4 +141,13 @@ private:
     std::unique_ptr<SpeechEngine> m_ownSpeechEngine;
     std::unique_ptr<WordSpeaker> m_speaker;
     QPointer<SpeechSettingsDialog> m_speechSettings;
+    // --- Learning record members ---
+    std::unique_ptr<RecordStore> m_record;
+    bool m_recordProblemSaid = false;
+    void openRecord();
+    void recordAnswer(const TypedAnswer &answer);
+    void recordBoxEvent(int box, const QString &library, const QString &libraryFile, const QString &word,
+                        const QString &meaning);
+    // Tells the user, the first time only, that recording has stopped.
+    void sayRecordProblem();
 };

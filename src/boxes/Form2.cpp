@@ -342,11 +342,16 @@ const WordEntry *Form2::entryAt(int row) const
 
 void Form2::DeleteWord(int row)
 {
-    const BoxStore::DeleteOutcome outcome = BoxStore::DeleteWord(m_context.dataDir, CurrentLibFile, entryAt(row));
+    // Copied first: the reload below refills the table the entry lives in.
+    const WordEntry *entry = entryAt(row);
+    const WordEntry deleted = entry ? *entry : WordEntry{};
+    const QString libraryFile = CurrentLibFile;
+    const BoxStore::DeleteOutcome outcome = BoxStore::DeleteWord(m_context.dataDir, CurrentLibFile, entry);
     if (outcome != BoxStore::DeleteOutcome::Deleted) {
         m_context.dialogs.message(BoxStore::messageFor(outcome));
         return;
     }
+    emit wordDeleted(Combo1->currentText(), libraryFile, deleted.Word, deleted.Meaning);
     // Show the library as it is now. The group box and the scroll bar stay as
     // they are.
     if (ReadWords(Text2->text(), Combo1->currentText()) != 0)
@@ -356,9 +361,12 @@ void Form2::DeleteWord(int row)
 void Form2::dropOnBox(int box, int row)
 {
     QString caption = Label4[size_t(box)]->text();
-    const BoxStore::AddOutcome outcome = BoxStore::addWord(m_context.dataDir, box, entryAt(row), caption);
+    const WordEntry *entry = entryAt(row);
+    const BoxStore::AddOutcome outcome = BoxStore::addWord(m_context.dataDir, box, entry, caption);
     if (outcome != BoxStore::AddOutcome::Added)
         m_context.dialogs.message(BoxStore::messageFor(outcome));
+    else if (entry)
+        emit wordAddedToBox(box, Combo1->currentText(), CurrentLibFile, entry->Word, entry->Meaning);
     Label4[size_t(box)]->setText(caption);
 }
 

@@ -80,6 +80,11 @@ signals:
     // The window was closed while the program goes on: the test window comes
     // back as it was left.
     void testWindowWanted();
+    // A word of library `library` (file `libraryFile`) was put into box
+    // `box`, or deleted from its library.
+    void wordAddedToBox(int box, const QString &library, const QString &libraryFile, const QString &word,
+                        const QString &meaning);
+    void wordDeleted(const QString &library, const QString &libraryFile, const QString &word, const QString &meaning);
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;

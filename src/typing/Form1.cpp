@@ -229,6 +229,7 @@ void Form1::startTest()
     if (loaded == 0)
         return;
     Text2->setText(QString::number(loaded));
+    m_origin = GroupOrigin{Combo1->currentText(), LibraryRegistry::libraryFileName(m_context.ini, Combo1->currentText()), loaded};
     RememberWords();
     // The next key the user presses is the first answer.
     Text1->setFocus(Qt::OtherFocusReason);
@@ -358,6 +359,7 @@ void Form1::judgeAnswer()
         startRetestPass();
         break;
     case TypingTest::Next::GroupDone:
+        emit groupFinished();
         FormReset();
         remember_next_term();
         break;

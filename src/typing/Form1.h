@@ -62,6 +62,16 @@ public:
     // The test this window shows; its answers feed whoever listens.
     TypingTest &test() { return m_test; }
 
+    // Where the group being tested came from, as it was loaded (the group
+    // box may have been edited since).
+    struct GroupOrigin
+    {
+        QString library;
+        QString libraryFile;
+        int group = 0;
+    };
+    const GroupOrigin &groupOrigin() const { return m_origin; }
+
     // Opens the library manager from the test window.
     static QKeySequence libraryManagerKey();
 
@@ -77,6 +87,8 @@ signals:
     void browseBarRequested();
     // The window was closed: it is to be unloaded.
     void closed();
+    // A pass without mistakes finished the group; the end question follows.
+    void groupFinished();
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
@@ -102,6 +114,7 @@ private:
     WordSpeaker &m_speaker;
 
     TypingTest m_test;
+    GroupOrigin m_origin;
 
     XpCanvas *xp_canvas1 = nullptr;
     XpTopButtons *xptopbuttons1 = nullptr;

@@ -1,0 +1,150 @@
+#include "ProgramFolder.h"
+#include "RecordFixtures.h"
+#include "RecordingDialogs.h"
+
+#include "app/LexivaneApp.h"
+#include "boxes/Form2.h"
+#include "record/RecordStore.h"
+#include "typing/Form1.h"
+
+#include <QDir>
+#include <QLineEdit>
+#include <QtTest>
+
+#include <memory>
+
+namespace {
+
+using RecordFixtures::Inspector;
+
+// The program on a folder with one three-word library, its test window
+// showing and group 1 loaded.
+class Fixture
+{
+public:
+    explicit Fixture(bool blockRecord = false)
+    {
+        folder.writeIni(ProgramFolder::oneLibraryIni());
+        folder.writeNumberedLibrary(QStringLiteral("test.txt"), 3);
+        // A folder where the database file should be: it can be neither
+        // created nor opened, whoever runs the test.
+        if (blockRecord)
+            QDir(folder.path()).mkdir(RecordStore::fileName());
+        app = std::make_unique<LexivaneApp>(folder.path(), &dialogs);
+        form = app->form1();
+        form->show();
+        QLineEdit *group = form->findChild<QLineEdit *>(QStringLiteral("Text2"));
+        group->setText(QStringLiteral("1"));
+        QTest::keyClick(group, Qt::Key_Return);
+    }
+
+    void answer(const QString &typed) const
+    {
+        QLineEdit *box = form->findChild<QLineEdit *>(QStringLiteral("Text1"));
+        QTest::keyClicks(box, typed);
+        QTest::keyClick(box, Qt::Key_Return);
+    }
+
+    QString dbPath() const { return folder.path() + QStringLiteral("/lexvan.db"); }
+
+    int recordMessages() const
+    {
+        int count = 0;
+        for (const QString &text : dialogs.messages)
+            count += text.contains(QStringLiteral("lexvan.db")) ? 1 : 0;
+        return count;
+    }
+
+    ProgramFolder folder;
+    RecordingDialogs dialogs;
+    std::unique_ptr<LexivaneApp> app;
+    Form1 *form = nullptr;
+};
+
+} // namespace
+
+class TestLearningRecord : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void typingRoundWritesOneRowPerAnswer()
+    {
+        Fixture f;
+        QVERIFY(f.app->record().isRecording());
+        QCOMPARE(f.form->wordCount(), qint16(3));
+        f.dialogs.answers << false; // at the end: test the group again
+        f.answer(QStringLiteral("word1"));
+        f.answer(QStringLiteral("wrong"));
+        f.answer(QStringLiteral("word3"));
+        f.answer(QStringLiteral("word2")); // the re-test pass
+        QCOMPARE(f.dialogs.questions.size(), 1);
+        QCOMPARE(f.app->record().answerCount(), qint64(4));
+
+        Inspector db(f.dbPath());
+        QCOMPARE(db.value(QStringLiteral("SELECT COUNT(*) FROM answers WHERE library = '测试词库' AND file = "
+                                         "'test.txt' AND grp = 1"))
+                     .toInt(),
+                 4);
+        const struct {
+            const char *where;
+            int rows;
+        } expected[] = {
+            {"word = 'word1' AND pass = 0 AND correct = 1", 1},
+            {"word = 'word2' AND pass = 0 AND correct = 0", 1},
+            {"word = 'word2' AND pass = 1 AND correct = 1", 1},
+            {"word = 'word3' AND pass = 0 AND correct = 1", 1},
+            {"meaning = '释义2'", 2},
+            {"ms < 0", 0},
+        };
+        for (const auto &row : expected)
+            QVERIFY2(db.value(QStringLiteral("SELECT COUNT(*) FROM answers WHERE ") + QString::fromUtf8(row.where))
+                             .toInt()
+                         == row.rows,
+                     row.where);
+        // The first tries moved the words' memory; the re-test did not add one.
+        QVERIFY(f.app->record().memoryState(QStringLiteral("test.txt"), QStringLiteral("word2")).has_value());
+        QCOMPARE(f.recordMessages(), 0);
+    }
+
+    void unusableRecordIsSaidOnceAndTheTestGoesOn()
+    {
+        Fixture f(true);
+        QVERIFY(!f.app->record().isRecording());
+        QCOMPARE(f.recordMessages(), 1);
+        f.dialogs.answers << true;
+        f.answer(QStringLiteral("word1"));
+        f.answer(QStringLiteral("wrong"));
+        QVERIFY(f.dialogs.messages.contains(QStringLiteral("错误！正确答案是：word2")));
+        f.answer(QStringLiteral("word3"));
+        f.answer(QStringLiteral("word2"));
+        QCOMPARE(f.dialogs.questions.size(), 1);
+        QCOMPARE(f.recordMessages(), 1);
+        QCOMPARE(f.app->record().answerCount(), qint64(0));
+    }
+
+    void boxAddsAndDeletionsAreEvents()
+    {
+        Fixture f;
+        QVERIFY(f.app->openBoxWindow());
+        Form2 *boxes = f.app->boxWindow();
+        boxes->findChild<QLineEdit *>(QStringLiteral("Text2"))->setText(QStringLiteral("1"));
+        boxes->loadGroup();
+        QCOMPARE(boxes->wordCount(), qint16(3));
+        boxes->dropOnBox(2, 0);
+        boxes->dropOnDeleteTarget(1);
+        QCOMPARE(f.app->record().boxEventCount(), qint64(2));
+        Inspector db(f.dbPath());
+        QCOMPARE(db.value(QStringLiteral("SELECT word || '/' || box FROM box_events WHERE kind = %1")
+                              .arg(int(BoxEventKind::Added)))
+                     .toString(),
+                 QStringLiteral("word1/2"));
+        QCOMPARE(db.value(QStringLiteral("SELECT word || '/' || file FROM box_events WHERE kind = %1")
+                              .arg(int(BoxEventKind::Deleted)))
+                     .toString(),
+                 QStringLiteral("word2/test.txt"));
+    }
+};
+
+QTEST_MAIN(TestLearningRecord)
+#include "tst_learningrecord.moc"
