@@ -9,6 +9,9 @@
 #include "settings/ProfileFile.h"
 #include "manager/LibraryManager.h"
 #include "record/RecordStore.h"
+#include "recordui/ProgressWindow.h"
+#include "boxes/BoxStore.h"
+#include "settings/LibraryRegistry.h"
 #include "settings/UserDialogs.h"
 #include "speech/QtSpeechEngine.h"
 #include "speech/SilentSpeechEngine.h"
@@ -57,6 +60,8 @@ LexivaneApp::LexivaneApp(const QString &programDir, UserDialogs *dialogs, Speech
 
 LexivaneApp::~LexivaneApp()
 {
+    // --- Learning record windows teardown ---
+    delete m_progressWindow.data();
     // --- Book menu and library manager teardown ---
     delete m_bookMenu.data();
     delete m_libraryManager.data();
@@ -235,6 +240,9 @@ void LexivaneApp::showBookMenu(const QPoint &globalPos)
     QAction *speech = m_bookMenu->addAction(QStringLiteral("发音设置…"));
     speech->setObjectName(QStringLiteral("speechSettingsAction"));
     connect(speech, &QAction::triggered, this, [this] { openSpeechSettings(); });
+    QAction *progress = m_bookMenu->addAction(QStringLiteral("学习记录"));
+    progress->setObjectName(QStringLiteral("progressAction"));
+    connect(progress, &QAction::triggered, this, [this] { openProgressWindow(); });
     m_bookMenu->popup(globalPos);
 }
 
@@ -368,4 +376,58 @@ void LexivaneApp::recordBoxEvent(int box, const QString &library, const QString 
         qWarning("Learning record stopped: %s", qUtf8Printable(m_record->lastOutcome().detail));
         sayRecordProblem();
     }
+}
+
+ProgressWindow *LexivaneApp::openProgressWindow()
+{
+    if (!m_progressWindow) {
+        m_progressWindow = new ProgressWindow();
+        m_progressWindow->setAttribute(Qt::WA_DeleteOnClose);
+        connect(m_progressWindow, &ProgressWindow::sendToBox, this, &LexivaneApp::sendToBox);
+        connect(m_progressWindow, &ProgressWindow::speak, this,
+                [this](const QString &word) { m_speaker->speakOnRequest(word); });
+    }
+    QList<LibraryInfo> libraries;
+    for (const QString &name : LibraryRegistry::libraryNames(m_iniFile)) {
+        const QString file = LibraryRegistry::libraryFileName(m_iniFile, name);
+        if (file.isEmpty())
+            continue;
+        libraries.append(LibraryInfo{name, file, countLibraryWords(dataDir() + QLatin1Char('/') + file)});
+    }
+    m_progressWindow->setData(m_record->progress(libraries, QDate::currentDate()));
+    m_progressWindow->show();
+    m_progressWindow->raise();
+    m_progressWindow->activateWindow();
+    return m_progressWindow;
+}
+
+ProgressWindow *LexivaneApp::progressWindow() const
+{
+    return m_progressWindow;
+}
+
+void LexivaneApp::sendToBox(int box, const QString &word, const QString &meaning)
+{
+    const WordEntry entry{meaning, word, 0};
+    QString caption; // the box window recounts its captions from the files
+    const BoxStore::AddOutcome outcome = BoxStore::addWord(dataDir(), box, &entry, caption);
+    if (outcome != BoxStore::AddOutcome::Added) {
+        m_dialogs->message(BoxStore::messageFor(outcome));
+        return;
+    }
+    if (m_form2)
+        m_form2->IniBoxSum();
+    // The word came from one of the hardest words: its library is known there.
+    QString library;
+    QString libraryFile;
+    if (m_progressWindow) {
+        for (const HardWord &hard : m_progressWindow->data().hardest) {
+            if (hard.word == word && hard.meaning == meaning) {
+                library = hard.library;
+                libraryFile = hard.file;
+                break;
+            }
+        }
+    }
+    recordBoxEvent(box, library, libraryFile, word, meaning);
 }

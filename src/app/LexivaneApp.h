@@ -19,6 +19,7 @@ class Form3;
 class Form4;
 class Form5;
 class LibraryManager;
+class ProgressWindow;
 class QMenu;
 class RecordStore;
 class SpeechEngine;
@@ -116,6 +117,11 @@ public:
     // cannot be opened or written, the user is told once and the program
     // goes on without recording.
     RecordStore &record() { return *m_record; }
+    // "学习记录" of the book menu: the record in pictures (or brought to the
+    // front, with its figures read again).
+    ProgressWindow *openProgressWindow();
+    // The progress window while it is open, else nullptr.
+    ProgressWindow *progressWindow() const;
 
 signals:
     void libraryListChanged();
@@ -144,6 +150,8 @@ private:
     // --- Learning record members ---
     std::unique_ptr<RecordStore> m_record;
     bool m_recordProblemSaid = false;
+    QPointer<ProgressWindow> m_progressWindow;
+    void sendToBox(int box, const QString &word, const QString &meaning);
     void openRecord();
     void recordAnswer(const TypedAnswer &answer);
     void recordBoxEvent(int box, const QString &library, const QString &libraryFile, const QString &word,

@@ -5,9 +5,17 @@
 #include "app/LexivaneApp.h"
 #include "boxes/Form2.h"
 #include "record/RecordStore.h"
+#include "recordui/ProgressWindow.h"
+#include "settings/LibraryRegistry.h"
 #include "typing/Form1.h"
 
+#include <QComboBox>
+
 #include <QDir>
+#include <QLabel>
+#include <QMenu>
+#include <QPushButton>
+#include <QTableWidget>
 #include <QLineEdit>
 #include <QtTest>
 
@@ -43,6 +51,15 @@ public:
         QLineEdit *box = form->findChild<QLineEdit *>(QStringLiteral("Text1"));
         QTest::keyClicks(box, typed);
         QTest::keyClick(box, Qt::Key_Return);
+    }
+
+    // Opens the book menu and returns its item named `name`.
+    QAction *menuItem(const QString &name) const
+    {
+        QTest::mouseClick(form->findChild<QLabel *>(QStringLiteral("Picture1")), Qt::LeftButton, {}, QPoint(10, 10));
+        if (!app->bookMenu())
+            return nullptr;
+        return app->bookMenu()->findChild<QAction *>(name);
     }
 
     QString dbPath() const { return folder.path() + QStringLiteral("/lexvan.db"); }
@@ -143,6 +160,40 @@ private slots:
                               .arg(int(BoxEventKind::Deleted)))
                      .toString(),
                  QStringLiteral("word2/test.txt"));
+    }
+
+    void menuOpensTheRecordWindowWhoseWordsGoToABox()
+    {
+        Fixture f;
+        f.dialogs.answers << false;
+        f.answer(QStringLiteral("wrong"));
+        f.answer(QStringLiteral("word2"));
+        f.answer(QStringLiteral("word3"));
+        f.answer(QStringLiteral("word1"));
+        QAction *item = f.menuItem(QStringLiteral("progressAction"));
+        QVERIFY(item);
+        QCOMPARE(item->text(), QStringLiteral("学习记录"));
+        item->trigger();
+        ProgressWindow *window = f.app->progressWindow();
+        QVERIFY(window);
+        QVERIFY(window->isVisible());
+        QCOMPARE(window->data().totalAnswers, qint64(4));
+        QVERIFY(!window->data().hardest.isEmpty());
+        QCOMPARE(window->data().hardest.first().word, QStringLiteral("word1"));
+        QCOMPARE(window->data().libraries.first().wordsTotal, 3);
+
+        // The hardest word into box 3 (0-based), through the window's button.
+        window->hardestTable()->selectRow(0);
+        window->findChild<QComboBox *>(QStringLiteral("boxChoice"))->setCurrentIndex(3);
+        const qsizetype said = f.dialogs.messages.size();
+        window->findChild<QPushButton *>(QStringLiteral("sendToBox"))->click();
+        QFile box(f.folder.dataPath(LibraryRegistry::boxFileName(3)));
+        QVERIFY(box.open(QIODevice::ReadOnly));
+        QVERIFY(box.readAll().contains("word1"));
+        Inspector db(f.dbPath());
+        QCOMPARE(db.value(QStringLiteral("SELECT word || '/' || box || '/' || file FROM box_events")).toString(),
+                 QStringLiteral("word1/3/test.txt"));
+        QCOMPARE(f.dialogs.messages.size(), said); // the send said nothing
     }
 };
 

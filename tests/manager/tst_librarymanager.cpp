@@ -372,7 +372,8 @@ void TestLibraryManager::bookPictureAndShortcutOpenTheManager()
     for (const Qt::MouseButton button : {Qt::LeftButton, Qt::RightButton}) {
         QTest::mouseClick(picture, button, {}, QPoint(10, 10));
         QVERIFY(f.app->bookMenu());
-        QCOMPARE(f.app->bookMenu()->actions().size(), 2);
+        // The learning record's items follow the designed two.
+        QVERIFY(f.app->bookMenu()->actions().size() >= 2);
         QCOMPARE(f.app->bookMenu()->actions().first()->text(), QStringLiteral("词库管理…"));
         QCOMPARE(f.app->bookMenu()->actions().at(1)->text(), QStringLiteral("发音设置…"));
     }
