@@ -9,6 +9,7 @@
 #include "settings/ProfileFile.h"
 #include "manager/LibraryManager.h"
 #include "record/RecordStore.h"
+#include "record/ReviewWords.h"
 #include "recordui/ProgressWindow.h"
 #include "boxes/BoxStore.h"
 #include "settings/LibraryRegistry.h"
@@ -243,6 +244,12 @@ void LexivaneApp::showBookMenu(const QPoint &globalPos)
     QAction *progress = m_bookMenu->addAction(QStringLiteral("学习记录"));
     progress->setObjectName(QStringLiteral("progressAction"));
     connect(progress, &QAction::triggered, this, [this] { openProgressWindow(); });
+    // Counted as the menu opens, so it is right after every answer.
+    const int due = m_record->dueCount(QDateTime::currentDateTime());
+    QAction *review = m_bookMenu->addAction(QStringLiteral("今日复习 (%1)").arg(due));
+    review->setObjectName(QStringLiteral("reviewAction"));
+    review->setEnabled(due > 0 && m_form1);
+    connect(review, &QAction::triggered, this, [this] { startReview(); });
     m_bookMenu->popup(globalPos);
 }
 
@@ -342,7 +349,7 @@ void LexivaneApp::recordAnswer(const TypedAnswer &answer)
 {
     if (!m_record->isRecording() || !m_form1)
         return;
-    const Form1::GroupOrigin &origin = m_form1->groupOrigin();
+    const Form1::GroupOrigin origin = m_form1->currentOrigin();
     AnswerRecord row;
     row.time = QDateTime::currentDateTime();
     row.library = origin.library;
@@ -399,6 +406,25 @@ ProgressWindow *LexivaneApp::openProgressWindow()
     m_progressWindow->raise();
     m_progressWindow->activateWindow();
     return m_progressWindow;
+}
+
+bool LexivaneApp::startReview()
+{
+    if (!m_form1)
+        return false;
+    return m_form1->startReview([this] {
+        return pickReviewWords(*m_record, dataDir(), QDateTime::currentDateTime(), ReviewSize,
+                               [this](const QString &file) { return libraryNameOfFile(file); });
+    });
+}
+
+QString LexivaneApp::libraryNameOfFile(const QString &file)
+{
+    for (const QString &name : LibraryRegistry::libraryNames(m_iniFile)) {
+        if (LibraryRegistry::libraryFileName(m_iniFile, name) == file)
+            return name;
+    }
+    return QString();
 }
 
 ProgressWindow *LexivaneApp::progressWindow() const

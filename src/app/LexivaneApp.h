@@ -122,6 +122,11 @@ public:
     ProgressWindow *openProgressWindow();
     // The progress window while it is open, else nullptr.
     ProgressWindow *progressWindow() const;
+    // "今日复习 (n)" of the book menu: the due words, a group's worth at a
+    // time, in the test window. False when none is due (or still in its
+    // library) or the test window is not open.
+    bool startReview();
+    static constexpr int ReviewSize = 25;
 
 signals:
     void libraryListChanged();
@@ -152,6 +157,7 @@ private:
     bool m_recordProblemSaid = false;
     QPointer<ProgressWindow> m_progressWindow;
     void sendToBox(int box, const QString &word, const QString &meaning);
+    QString libraryNameOfFile(const QString &file);
     void openRecord();
     void recordAnswer(const TypedAnswer &answer);
     void recordBoxEvent(int box, const QString &library, const QString &libraryFile, const QString &word,

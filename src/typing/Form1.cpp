@@ -225,6 +225,7 @@ void Form1::RememberWords()
 
 void Form1::startTest()
 {
+    endReview();
     const qint16 loaded = ReadWords(Text2->text(), Combo1->currentText());
     if (loaded == 0)
         return;
@@ -259,6 +260,19 @@ void Form1::remember_next_term()
 {
     const bool next = m_context.dialogs.question(
         QStringLiteral("本组测试完毕！继续下一组测试吗？选否重新测试本组单词。"));
+    if (isReviewing()) {
+        if (next) {
+            QList<ReviewWord> words = m_reviewSource();
+            if (words.isEmpty()) {
+                // Nothing more is due: back to the library as it was.
+                endReview();
+                return;
+            }
+            m_reviewWords = std::move(words);
+        }
+        askReviewWords();
+        return;
+    }
     if (next)
         Text2->setText(QString::number(Text2->text().toInt() + 1));
     startTest();
@@ -433,4 +447,67 @@ void Form1::closeEvent(QCloseEvent *event)
 {
     event->accept();
     emit closed();
+}
+
+Form1::GroupOrigin Form1::currentOrigin() const
+{
+    if (!isReviewing())
+        return m_origin;
+    if (m_test.isAsking()) {
+        const WordEntry &asked = m_test.current();
+        for (const ReviewWord &word : m_reviewWords) {
+            if (word.word == asked.Word && word.meaning == asked.Meaning)
+                return GroupOrigin{word.library, word.libraryFile, word.group};
+        }
+    }
+    return GroupOrigin{};
+}
+
+bool Form1::startReview(ReviewSource source)
+{
+    if (!source)
+        return false;
+    QList<ReviewWord> words = source();
+    if (words.isEmpty())
+        return false;
+    if (!isReviewing())
+        m_libraryBeforeReview = Combo1->currentIndex();
+    m_reviewSource = std::move(source);
+    m_reviewWords = std::move(words);
+    // The library box says what is asked; the library chosen comes back
+    // when the review ends.
+    Combo1->setPlaceholderText(reviewCaption());
+    Combo1->setCurrentIndex(-1);
+    askReviewWords();
+    return true;
+}
+
+void Form1::askReviewWords()
+{
+    FormReset();
+    qint16 count = 0;
+    for (const ReviewWord &word : m_reviewWords) {
+        if (count == GroupSize)
+            break;
+        m_test.table()[count] = WordEntry{word.meaning, word.word, MarkUnanswered};
+        ++count;
+    }
+    m_test.countSlot() = count;
+    m_test.begin();
+    RememberWords();
+    Text1->setFocus(Qt::OtherFocusReason);
+}
+
+void Form1::endReview()
+{
+    if (!isReviewing())
+        return;
+    m_reviewSource = nullptr;
+    m_reviewWords.clear();
+    Combo1->setPlaceholderText(QString());
+    // A library chosen during the review stays chosen.
+    if (Combo1->currentIndex() < 0 && m_libraryBeforeReview < Combo1->count())
+        Combo1->setCurrentIndex(m_libraryBeforeReview);
+    m_libraryBeforeReview = -1;
+    FormReset();
 }

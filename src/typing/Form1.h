@@ -1,13 +1,17 @@
 #pragma once
 
 #include "library/WordTable.h"
+#include "record/ReviewWords.h"
 #include "typing/TypingTest.h"
 #include "widgets/WindowContext.h"
 
 #include <QKeySequence>
 #include <QWidget>
 
+#include <QList>
+
 #include <array>
+#include <functional>
 
 class AniGif;
 class MouseMover;
@@ -71,6 +75,20 @@ public:
         int group = 0;
     };
     const GroupOrigin &groupOrigin() const { return m_origin; }
+    // Where the word being asked comes from: the loaded group, or in a
+    // review the word's own library.
+    GroupOrigin currentOrigin() const;
+
+    // 今日复习: the words `source` gives are asked like a group (same
+    // judging, messages and re-test passes). At the end Yes asks the next
+    // words of `source` and No these again; when `source` has no more, the
+    // window goes back to its library. Loading a group ends the review.
+    // Nothing of it is remembered in the settings file. False, and nothing
+    // changes, when `source` gives no word.
+    using ReviewSource = std::function<QList<ReviewWord>()>;
+    bool startReview(ReviewSource source);
+    bool isReviewing() const { return bool(m_reviewSource); }
+    static QString reviewCaption() { return QStringLiteral("今日复习"); }
 
     // Opens the library manager from the test window.
     static QKeySequence libraryManagerKey();
@@ -115,6 +133,11 @@ private:
 
     TypingTest m_test;
     GroupOrigin m_origin;
+    ReviewSource m_reviewSource;
+    QList<ReviewWord> m_reviewWords;
+    int m_libraryBeforeReview = -1;
+    void askReviewWords();
+    void endReview();
 
     XpCanvas *xp_canvas1 = nullptr;
     XpTopButtons *xptopbuttons1 = nullptr;

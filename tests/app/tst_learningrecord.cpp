@@ -19,6 +19,7 @@
 #include <QLineEdit>
 #include <QtTest>
 
+#include <functional>
 #include <memory>
 
 namespace {
@@ -30,10 +31,19 @@ using RecordFixtures::Inspector;
 class Fixture
 {
 public:
-    explicit Fixture(bool blockRecord = false)
+    // `seed`, when given, writes a history into lexvan.db before the program
+    // opens it.
+    explicit Fixture(bool blockRecord = false, int libraryWords = 3,
+                     const std::function<void(RecordStore &)> &seed = {})
     {
         folder.writeIni(ProgramFolder::oneLibraryIni());
-        folder.writeNumberedLibrary(QStringLiteral("test.txt"), 3);
+        folder.writeNumberedLibrary(QStringLiteral("test.txt"), libraryWords);
+        if (seed) {
+            RecordStore store;
+            if (!store.open(dbPath()).ok())
+                qFatal("cannot seed the record");
+            seed(store);
+        }
         // A folder where the database file should be: it can be neither
         // created nor opened, whoever runs the test.
         if (blockRecord)
@@ -60,6 +70,15 @@ public:
         if (!app->bookMenu())
             return nullptr;
         return app->bookMenu()->findChild<QAction *>(name);
+    }
+
+    // Answers the word being asked, right or wrong.
+    void answerCurrent(bool right) const { answer(right ? form->test().current().Word : QStringLiteral("nope")); }
+
+    QByteArray iniBytes() const
+    {
+        QFile file(folder.iniPath());
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
     }
 
     QString dbPath() const { return folder.path() + QStringLiteral("/lexvan.db"); }
@@ -194,6 +213,104 @@ private slots:
         QCOMPARE(db.value(QStringLiteral("SELECT word || '/' || box || '/' || file FROM box_events")).toString(),
                  QStringLiteral("word1/3/test.txt"));
         QCOMPARE(f.dialogs.messages.size(), said); // the send said nothing
+    }
+
+    void reviewAsksDueWordsLikeAGroup()
+    {
+        // word1 to word30 answered right long ago, word30 the longest ago;
+        // "gone" is older still but no longer in its library.
+        const QDateTime now = QDateTime::currentDateTime();
+        Fixture f(false, 30, [&](RecordStore &store) {
+            store.recordAnswer(RecordFixtures::answer(now.addDays(-90), QStringLiteral("gone"), true, 2000, 0,
+                                                      QStringLiteral("test.txt")));
+            for (int n = 30; n >= 1; --n)
+                store.recordAnswer(RecordFixtures::answer(now.addDays(-60 + (30 - n)), QStringLiteral("word%1").arg(n),
+                                                          true, 2000, 0, QStringLiteral("test.txt")));
+        });
+        auto *library = f.form->findChild<QComboBox *>(QStringLiteral("Combo1"));
+        const int chosen = library->currentIndex();
+        const QByteArray ini = f.iniBytes();
+        QAction *item = f.menuItem(QStringLiteral("reviewAction"));
+        QVERIFY(item);
+        QCOMPARE(item->text(), QStringLiteral("今日复习 (31)"));
+        QVERIFY(item->isEnabled());
+        item->trigger();
+
+        QVERIFY(f.form->isReviewing());
+        QCOMPARE(library->currentText(), QString());
+        QCOMPARE(library->placeholderText(), QStringLiteral("今日复习"));
+        QCOMPARE(f.form->wordCount(), qint16(25));
+        QCOMPARE(f.form->findChild<QLabel *>(QStringLiteral("Label1"))->text(), QStringLiteral("释义30"));
+
+        // A mistake brings a re-test pass of that word alone.
+        f.answerCurrent(false);
+        QVERIFY(f.dialogs.messages.contains(QStringLiteral("错误！正确答案是：word30")));
+        for (int i = 1; i < 25; ++i)
+            f.answerCurrent(true);
+        QCOMPARE(f.form->test().pass(), 1);
+        QCOMPARE(f.form->wordCount(), qint16(1));
+        f.dialogs.answers << false; // No: the same words again
+        f.answerCurrent(true);
+        QCOMPARE(f.dialogs.questions.size(), 1);
+        QCOMPARE(f.form->wordCount(), qint16(25));
+        QCOMPARE(f.form->test().current().Word, QStringLiteral("word30"));
+
+        f.dialogs.answers << true; // Yes: the words due next
+        for (int i = 0; i < 25; ++i)
+            f.answerCurrent(true);
+        QCOMPARE(f.dialogs.questions.size(), 2);
+        QVERIFY(f.form->isReviewing());
+        QCOMPARE(f.form->wordCount(), qint16(5));
+        QCOMPARE(f.form->test().current().Word, QStringLiteral("word5"));
+
+        f.dialogs.answers << true; // nothing more is due: the review ends
+        for (int i = 0; i < 5; ++i)
+            f.answerCurrent(true);
+        QVERIFY(!f.form->isReviewing());
+        QCOMPARE(library->currentIndex(), chosen);
+        QCOMPARE(f.form->wordCount(), qint16(0));
+        QCOMPARE(f.iniBytes(), ini);
+
+        // Each answer is filed under the word's own library (by the name
+        // the list gives its file today, not the seeded one) and group.
+        Inspector db(f.dbPath());
+        QCOMPARE(db.value(QStringLiteral("SELECT COUNT(*) FROM answers WHERE file = 'test.txt' AND library = "
+                                         "'测试词库'"))
+                     .toInt(),
+                 25 + 1 + 25 + 5);
+        QCOMPARE(db.value(QStringLiteral("SELECT grp FROM answers WHERE word = 'word30' ORDER BY id DESC")).toInt(), 2);
+        QCOMPARE(db.value(QStringLiteral("SELECT grp FROM answers WHERE word = 'word5' ORDER BY id DESC")).toInt(), 1);
+        QCOMPARE(db.value(QStringLiteral("SELECT COUNT(*) FROM answers WHERE word = 'gone'")).toInt(), 1);
+    }
+
+    void loadingAGroupEndsTheReview()
+    {
+        const QDateTime now = QDateTime::currentDateTime();
+        Fixture f(false, 30, [&](RecordStore &store) {
+            store.recordAnswer(RecordFixtures::answer(now.addDays(-30), QStringLiteral("word7"), false, 2000, 0,
+                                                      QStringLiteral("test.txt")));
+        });
+        QVERIFY(f.app->startReview());
+        QCOMPARE(f.form->wordCount(), qint16(1));
+        QLineEdit *group = f.form->findChild<QLineEdit *>(QStringLiteral("Text2"));
+        group->setText(QStringLiteral("2"));
+        QTest::keyClick(group, Qt::Key_Return);
+        QVERIFY(!f.form->isReviewing());
+        QCOMPARE(f.form->wordCount(), qint16(5));
+        QCOMPARE(f.form->findChild<QComboBox *>(QStringLiteral("Combo1"))->currentText(), QStringLiteral("测试词库"));
+        QCOMPARE(f.form->groupOrigin().group, 2);
+    }
+
+    void nothingDueLeavesTheWindowAlone()
+    {
+        Fixture f;
+        QAction *item = f.menuItem(QStringLiteral("reviewAction"));
+        QVERIFY(item);
+        QCOMPARE(item->text(), QStringLiteral("今日复习 (0)"));
+        QVERIFY(!item->isEnabled());
+        QVERIFY(!f.app->startReview());
+        QVERIFY(!f.form->isReviewing());
+        QCOMPARE(f.form->wordCount(), qint16(3));
     }
 };
 
