@@ -235,9 +235,21 @@ RecordStore::Outcome RecordStore::open(const QString &path, int busyTimeoutMs, i
     // Those pass; so the whole opening is tried again for a while.
     QElapsedTimer timer;
     timer.start();
+    const bool existed = QFileInfo::exists(path);
     for (int attempt = 1;; ++attempt) {
         bool passing = false;
         Outcome outcome = openOnce(path, busyTimeoutMs, setupTimeoutMs, passing);
+        if (!outcome.ok() && !existed && outcome.status == Status::Unwritable) {
+            // A full disk lets SQLite create the file but not one byte of
+            // it. The empty files are of no use and would only puzzle the
+            // user; no other copy can be filling them while nothing can be
+            // written.
+            for (const QString &suffix : {QString(), QStringLiteral("-wal"), QStringLiteral("-shm")}) {
+                const QFileInfo left(path + suffix);
+                if (left.isFile() && !left.isSymLink() && left.size() == 0)
+                    QFile::remove(left.filePath());
+            }
+        }
         if (outcome.ok() || !passing || timer.elapsed() >= setupTimeoutMs)
             return outcome;
         std::this_thread::sleep_for(std::chrono::milliseconds(5 * std::min(attempt, 10)));

@@ -226,11 +226,15 @@ void Form1::RememberWords()
 void Form1::startTest()
 {
     endReview();
-    const qint16 loaded = ReadWords(Text2->text(), Combo1->currentText());
+    // Looked up before the load: the settings file's error state then tells
+    // of the load's own write.
+    const QString library = Combo1->currentText();
+    const QString libraryFile = LibraryRegistry::libraryFileName(m_context.ini, library);
+    const qint16 loaded = ReadWords(Text2->text(), library);
     if (loaded == 0)
         return;
     Text2->setText(QString::number(loaded));
-    m_origin = GroupOrigin{Combo1->currentText(), LibraryRegistry::libraryFileName(m_context.ini, Combo1->currentText()), loaded};
+    m_origin = GroupOrigin{library, libraryFile, loaded};
     RememberWords();
     // The next key the user presses is the first answer.
     Text1->setFocus(Qt::OtherFocusReason);
