@@ -1,6 +1,7 @@
 #include "boxes/BoxStore.h"
 
 #include "library/WordFile.h"
+#include "settings/DiskSync.h"
 #include "text/TextCodec.h"
 
 #include <QFile>
@@ -10,11 +11,6 @@
 #include <cmath>
 #include <filesystem>
 #include <system_error>
-
-#ifdef Q_OS_UNIX
-#include <fcntl.h>
-#include <unistd.h>
-#endif
 
 #ifdef __SSE2__
 #include <emmintrin.h>
@@ -345,34 +341,11 @@ bool createFresh(QFile &file)
     return file.open(QIODevice::WriteOnly | QIODevice::NewOnly);
 }
 
-// Syncs the entries of folder `dir` (a new or renamed name in it) to the
-// disk. False when the folder cannot be opened or the sync fails.
-bool syncFolder(const QString &dir, SyncFile sync)
-{
-#ifdef Q_OS_UNIX
-    const int descriptor = ::open(QFile::encodeName(dir).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (descriptor < 0)
-        return false;
-    const bool synced = sync(descriptor);
-    ::close(descriptor);
-    return synced;
-#else
-    Q_UNUSED(dir);
-    Q_UNUSED(sync);
-    return true;
-#endif
-}
-
 } // namespace
 
 bool syncFile(int descriptor)
 {
-#ifdef Q_OS_UNIX
-    return ::fsync(descriptor) == 0;
-#else
-    Q_UNUSED(descriptor);
-    return true;
-#endif
+    return DiskSync::syncDescriptor(descriptor);
 }
 
 bool isPresent(const WordEntry &entry)
@@ -444,7 +417,7 @@ bool modify_box_data(const QString &dataDir, int box, const WordEntry &entry, Sy
     // needs its name synced as well.
     if (file.write(added) == added.size() && file.flush() && sync(file.handle())) {
         if (!existed)
-            syncFolder(dataDir, sync);
+            DiskSync::syncFolder(dataDir, sync);
         return true;
     }
     // Take back a half-written record, so the box does not end in the middle
@@ -512,7 +485,7 @@ DeleteOutcome removeWord(const QString &dataDir, const QString &libraryFile, con
     // crash may still bring back the old library (never an empty one). The
     // word is gone either way once this returns, so a failure here is not
     // reported as a failed deletion.
-    syncFolder(dataDir, sync);
+    DiskSync::syncFolder(dataDir, sync);
     return DeleteOutcome::Deleted;
 }
 

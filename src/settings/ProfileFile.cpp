@@ -1,5 +1,7 @@
 #include "settings/ProfileFile.h"
 
+#include "settings/DiskSync.h"
+
 #include "text/TextCodec.h"
 
 #include <QFile>
@@ -13,7 +15,6 @@
 #include <optional>
 
 #ifdef Q_OS_UNIX
-#include <fcntl.h>
 #include <unistd.h>
 #endif
 
@@ -405,7 +406,7 @@ bool refused(const QString &section, const QString &key, const QString &value)
 bool syncToDisk(QFileDevice &file)
 {
 #ifdef Q_OS_UNIX
-    return ::fsync(file.handle()) == 0;
+    return DiskSync::syncDescriptor(file.handle());
 #else
     return file.flush();
 #endif
@@ -418,16 +419,7 @@ bool syncToDisk(QFileDevice &file)
 // failure.
 void syncFolderOf(const QString &path)
 {
-#ifdef Q_OS_UNIX
-    const QByteArray folder = QFile::encodeName(QFileInfo(path).absolutePath());
-    const int descriptor = ::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (descriptor < 0)
-        return;
-    ::fsync(descriptor);
-    ::close(descriptor);
-#else
-    Q_UNUSED(path);
-#endif
+    DiskSync::syncFolder(QFileInfo(path).absolutePath());
 }
 
 // Writes the new file beside the old one and renames it over, so the
