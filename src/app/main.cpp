@@ -3,9 +3,13 @@
 #include "typing/Form1.h"
 #include "app/LexivaneApp.h"
 #include "app/PlatformChoice.h"
+#include "cli/CommandLine.h"
 
 #include <QApplication>
+#include <QCoreApplication>
+#include <QDir>
 #include <QEvent>
+#include <QTextStream>
 #include <QTimer>
 #include <QWindow>
 
@@ -50,10 +54,25 @@ private:
     QWidget *m_window;
 };
 
+// A verb on the command line runs without windows: no display is opened, so
+// it works over ssh, in scripts and in status bars.
+int runVerb(int argc, char **argv)
+{
+    QCoreApplication core(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("Lexivane"));
+    QTextStream out(stdout);
+    QTextStream err(stderr);
+    cli::CommandContext context{QCoreApplication::applicationDirPath(), QDir::currentPath(), out, err};
+    return cli::runCommandLine(QCoreApplication::arguments().mid(1), context);
+}
+
 } // namespace
 
 int main(int argc, char **argv)
 {
+    if (argc > 1 && cli::isVerb(QString::fromLocal8Bit(argv[1])))
+        return runVerb(argc, argv);
+
     const QByteArray platform =
         preferredPlatform(qgetenv("QT_QPA_PLATFORM"), qgetenv("WAYLAND_DISPLAY"), qgetenv("DISPLAY"));
     if (!platform.isEmpty())

@@ -1,0 +1,71 @@
+#include "cli/CommandLine.h"
+
+#include "cli/CommandVerbs.h"
+
+#include <QTextStream>
+
+#include <iterator>
+
+namespace cli {
+
+namespace {
+
+using VerbFunction = int (*)(const QStringList &arguments, CommandContext &context);
+
+struct Verb
+{
+    const char *name;
+    const char *usage;
+    VerbFunction run;
+};
+
+int runHelp(const QStringList &arguments, CommandContext &context);
+
+// `--help` first; the rest in the order the help lists them.
+const Verb verbs[] = {
+    {"--help", "--help", runHelp},
+};
+
+const Verb *findVerb(const QString &name)
+{
+    for (const Verb &verb : verbs) {
+        if (name == QLatin1String(verb.name))
+            return &verb;
+    }
+    return nullptr;
+}
+
+int runHelp(const QStringList &arguments, CommandContext &context)
+{
+    if (!arguments.isEmpty()) {
+        context.err << "用法：lexivane --help\n";
+        return UsageError;
+    }
+    context.out << "用法：\n";
+    context.out << "  lexivane                  打开程序窗口\n";
+    for (const Verb &verb : verbs)
+        context.out << "  lexivane " << verb.usage << '\n';
+    return Success;
+}
+
+} // namespace
+
+bool isVerb(const QString &firstArgument)
+{
+    return findVerb(firstArgument) != nullptr;
+}
+
+int runCommandLine(const QStringList &arguments, CommandContext &context)
+{
+    const Verb *verb = arguments.isEmpty() ? nullptr : findVerb(arguments.first());
+    if (verb == nullptr) {
+        context.err << "未知的命令。请用 lexivane --help 查看用法。\n";
+        return UsageError;
+    }
+    const int code = verb->run(arguments.mid(1), context);
+    context.out.flush();
+    context.err.flush();
+    return code;
+}
+
+} // namespace cli
