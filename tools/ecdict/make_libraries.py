@@ -28,6 +28,8 @@ reader decodes the same way). The meaning teaches what a student meets:
   library is left out, as the library teaches its base word;
 - the few common words ECDICT spells capitalised (CORE, Polish) are written
   in lower case, as the typing test compares case;
+- titanic, whose Chinese in ECDICT is only a chemist's sense, has a
+  meaning of ours (OWN_MEANINGS);
 - the line fits the test window's meaning label in two lines
   (tst_examlibraries_fit measures it with the program's font); a longer one
   loses its last senses.
@@ -114,6 +116,10 @@ LOWER_CASE = {
     "Stoic": "斯多葛", "Stygian": "冥河", "Thespian": None, "Titanic": None,
     "Trident": None, "Utopia": None, "Utopian": None,
 }
+
+# Words whose Chinese in ECDICT gives only a sense the exam does not mean
+# ("Titanic": 四价钛的, a chemist's word); the meaning is ours.
+OWN_MEANINGS = {"Titanic": "a. 巨大的，力大无比的"}
 
 # The test window's meaning label: 345 pixels wide, two lines, in a font
 # (AR PL UKai at 15 points) that draws a Chinese character 20 pixels wide and
@@ -469,6 +475,8 @@ def build_libraries(rows):
             for line in parts:
                 kept |= pos_classes(line.label)
             lost = bool(ecdict_classes(lines) - kept)
+            if word in OWN_MEANINGS:
+                meaning, lost, cut = OWN_MEANINGS[word], False, False
             records.append(Record(spelled, meaning, rank(row.get("frq", "")), rank(row.get("bnc", "")),
                                   lost, cut, row))
         seen, unique = set(), []
