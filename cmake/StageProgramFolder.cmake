@@ -1,5 +1,6 @@
 # Puts a lexvan.ini and the sample libraries beside the program, never
-# replacing a file that is already there.
+# replacing a file that is already there, and the core dictionary, which is
+# the program's own data and is always brought up to date.
 # Inputs: SOURCE_DIR (the source tree), PROGRAM_DIR (the program's folder).
 
 if(NOT EXISTS "${PROGRAM_DIR}/lexvan.ini")
@@ -13,3 +14,9 @@ foreach(library IN LISTS libraries)
         file(COPY_FILE "${SOURCE_DIR}/data/${library}" "${PROGRAM_DIR}/data/${library}")
     endif()
 endforeach()
+
+# The dictionary is read, never written, by the program: a new version
+# replaces the old one.
+if(EXISTS "${SOURCE_DIR}/data/ecdict-core.tsv")
+    file(COPY_FILE "${SOURCE_DIR}/data/ecdict-core.tsv" "${PROGRAM_DIR}/data/ecdict-core.tsv" ONLY_IF_DIFFERENT)
+endif()

@@ -24,6 +24,7 @@ cmp -s "$program_dir/lexvan.ini" "$src/data/lexvan.ini.template" || fail "lexvan
 for library in "$src"/data/*.txt; do
     cmp -s "$library" "$program_dir/data/$(basename "$library")" || fail "sample $(basename "$library") missing"
 done
+cmp -s "$src/data/ecdict-core.tsv" "$program_dir/data/ecdict-core.tsv" || fail "core dictionary missing"
 [ -f "$prefix/share/applications/$id.desktop" ] || fail "desktop entry missing"
 [ -f "$prefix/share/metainfo/$id.metainfo.xml" ] || fail "metainfo missing"
 for size in 16 22 24 32 48 64 128 256; do
@@ -70,16 +71,19 @@ out=$(as_user "$prefix/bin/lexivane")
 [ "$out" = "v1 ran in $user_dir" ] || fail "read-only folder: $out"
 cmp -s "$program_dir/lexvan.ini" "$user_dir/lexvan.ini" || fail "per-user lexvan.ini not copied"
 cmp -s "$program_dir/data/fruit.txt" "$user_dir/data/fruit.txt" || fail "per-user sample not copied"
+cmp -s "$program_dir/data/ecdict-core.tsv" "$user_dir/data/ecdict-core.tsv" || fail "per-user dictionary not copied"
 
 # The user's own changes survive the next start; a new program is picked up.
 as_user sh -c "printf 'user\r\n' >'$user_dir/lexvan.ini'; printf 'own\r\n' >'$user_dir/data/fruit.txt'"
 [ "$(id -u)" -eq 0 ] || chmod -R u+w "$program_dir"
 stand_in v2
+printf '# newer\n' >>"$program_dir/data/ecdict-core.tsv"
 [ "$(id -u)" -eq 0 ] || chmod -R a-w "$program_dir"
 out=$(as_user "$prefix/bin/lexivane")
 [ "$out" = "v2 ran in $user_dir" ] || fail "updated program not picked up: $out"
 grep -q "^user" "$user_dir/lexvan.ini" || fail "launcher overwrote the user's lexvan.ini"
 grep -q "^own" "$user_dir/data/fruit.txt" || fail "launcher overwrote the user's library"
+cmp -s "$program_dir/data/ecdict-core.tsv" "$user_dir/data/ecdict-core.tsv" || fail "updated dictionary not picked up"
 [ "$(id -u)" -eq 0 ] || chmod -R u+w "$program_dir"
 
 echo "install tree and launcher: passed"
