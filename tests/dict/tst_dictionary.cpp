@@ -1,0 +1,170 @@
+#include "DictionaryFixture.h"
+
+#include "dict/Dictionary.h"
+
+#include <QTemporaryDir>
+#include <QTest>
+
+// The core dictionary's reader over the fixture file and damaged copies of
+// it: what a lookup finds, and that a bad file means no dictionary at all.
+class TestDictionary : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void lookup_data()
+    {
+        QTest::addColumn<QString>("asked");
+        QTest::addColumn<QString>("word");
+        QTest::addColumn<QString>("phonetic");
+        QTest::addColumn<QString>("translation");
+        QTest::newRow("first entry") << "China" << "China" << "ˈtʃaɪnə" << "n. 中国";
+        QTest::newRow("last entry") << "zebra" << "zebra" << "ˈziːbrə" << "n. 斑马";
+        QTest::newRow("line breaks") << "might" << "might" << "maɪt" << "aux. 可能, 也许\nn. 力量, 权力, 威力";
+        QTest::newRow("backslash") << "backslash" << "backslash" << "ˈbækslæʃ" << "n. 反斜杠 \\ 符号";
+        // Exact spelling first, so the capitalised entry is found as such...
+        QTest::newRow("capital exact") << "Polish" << "Polish" << "ˈpəʊlɪʃ" << "a. 波兰的\nn. 波兰语";
+        // ... and the lower-case entry only when there is none.
+        QTest::newRow("lower-case fallback") << "POLISH" << "polish" << "ˈpɒlɪʃ" << "vt. 擦亮, 使优美\nn. 上光剂";
+        QTest::newRow("sentence start") << "Enter" << "enter" << "ˈentə" << "vt. 进入, 参加, 登记, 输入\nvi. 进来, 参加";
+        QTest::newRow("no lower-case entry") << "china" << "" << "" << "";
+        QTest::newRow("phrase") << "ice cream" << "ice cream" << "ˌaɪs ˈkriːm" << "n. 冰淇淋";
+        QTest::newRow("spaces around") << " apple\t" << "apple" << "ˈæpl" << "n. 苹果, 家伙\n[医] 苹果";
+        QTest::newRow("non-ASCII") << "naïve" << "naïve" << "nɑːˈiːv" << "a. 天真的, 幼稚的";
+        QTest::newRow("no phonetic") << "ok" << "ok" << "" << "int. 好";
+        QTest::newRow("prefix only") << "app" << "" << "" << "";
+        QTest::newRow("longer") << "apples" << "" << "" << "";
+        QTest::newRow("before all") << "Aaa" << "" << "" << "";
+        QTest::newRow("after all") << "zzz" << "" << "" << "";
+        QTest::newRow("comment text") << "# columns: word" << "" << "" << "";
+        QTest::newRow("empty") << "" << "" << "" << "";
+    }
+
+    void lookup()
+    {
+        QFETCH(QString, asked);
+        QFETCH(QString, word);
+        QFETCH(QString, phonetic);
+        QFETCH(QString, translation);
+        QTemporaryDir dir;
+        Dictionary dictionary({DictionaryFixture::write(dir.path())});
+        const std::optional<DictionaryEntry> entry = dictionary.lookup(asked);
+        QCOMPARE(dictionary.load(), Dictionary::State::Loaded);
+        QCOMPARE(entry.has_value(), !word.isEmpty());
+        if (entry) {
+            QCOMPARE(entry->word, word);
+            QCOMPARE(entry->phonetic, phonetic);
+            QCOMPARE(entry->translation, translation);
+        }
+    }
+
+    void otherColumns()
+    {
+        QTemporaryDir dir;
+        Dictionary dictionary({DictionaryFixture::write(dir.path())});
+        const std::optional<DictionaryEntry> can = dictionary.lookup(QStringLiteral("can"));
+        QVERIFY(can);
+        QCOMPARE(can->exchange, QStringLiteral("p:canned/d:canned/i:canning/3:cans"));
+        QCOMPARE(can->tags, QStringLiteral("zk gk cet4"));
+        QCOMPARE(dictionary.entryCount(), 13);
+    }
+
+    // Anything wrong with the file: no dictionary, no crash, nothing found.
+    void badFiles_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<int>("state");
+        const QByteArray good = DictionaryFixture::text();
+        const int damaged = int(Dictionary::State::Damaged);
+        QTest::newRow("empty") << QByteArray() << damaged;
+        QTest::newRow("comments only") << QByteArray("# nothing here\n") << damaged;
+        QTest::newRow("cut mid-line") << good.left(good.indexOf("might") + 12) << damaged;
+        QTest::newRow("a column short") << QByteArray("apple\tˈæpl\tn. 苹果\t\n") << damaged;
+        QTest::newRow("a column more") << QByteArray("apple\tˈæpl\tn. 苹果\t\t\t\n") << damaged;
+        QTest::newRow("no word") << QByteArray("\tˈæpl\tn. 苹果\t\t\n") << damaged;
+        QTest::newRow("out of order") << QByteArray("zebra\t\tn. 斑马\t\t\napple\t\tn. 苹果\t\t\n") << damaged;
+        QTest::newRow("twice") << QByteArray("apple\t\tn. 苹果\t\t\napple\t\tn. 苹果\t\t\n") << damaged;
+        QTest::newRow("comment after entries") << good + "# more\n" << damaged;
+        QTest::newRow("binary") << TestFiles::randomBytes(4096, 7) << damaged;
+        QTest::newRow("missing") << QByteArray("-") << int(Dictionary::State::Missing);
+    }
+
+    void badFiles()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(int, state);
+        QTemporaryDir dir;
+        const QString path = bytes == "-" ? dir.filePath(QStringLiteral("data/ecdict-core.tsv"))
+                                          : DictionaryFixture::write(dir.path(), bytes);
+        Dictionary dictionary({path});
+        QVERIFY(!dictionary.lookup(QStringLiteral("apple")));
+        QCOMPARE(int(dictionary.state()), state);
+        QVERIFY(dictionary.shortMeaning(QStringLiteral("apple")).isEmpty());
+        QVERIFY(dictionary.describe(QStringLiteral("apple")).isEmpty());
+    }
+
+    // Harmless differences a hand-edited copy may have still read.
+    void toleratedFiles_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QByteArray good = DictionaryFixture::text();
+        QTest::newRow("byte order mark") << QByteArray("\xEF\xBB\xBF") + good;
+        QTest::newRow("CR LF") << QByteArray(good).replace("\n", "\r\n");
+        QTest::newRow("no last line break") << good.chopped(1);
+        QTest::newRow("no comments") << good.mid(good.indexOf("China"));
+    }
+
+    void toleratedFiles()
+    {
+        QFETCH(QByteArray, bytes);
+        QTemporaryDir dir;
+        Dictionary dictionary({DictionaryFixture::write(dir.path(), bytes)});
+        for (const char *word : {"China", "might", "zebra"}) {
+            const std::optional<DictionaryEntry> entry = dictionary.lookup(QString::fromUtf8(word));
+            QVERIFY2(entry, word);
+            QCOMPARE(entry->word, QString::fromUtf8(word));
+        }
+        QCOMPARE(dictionary.lookup(QStringLiteral("zebra"))->tags, QStringLiteral("zk"));
+    }
+
+    // The first existing candidate is read; nothing is read before a lookup.
+    void places()
+    {
+        QTemporaryDir working;
+        QTemporaryDir program;
+        const QStringList places = Dictionary::standardPlaces(working.filePath(QStringLiteral("data")), program.path());
+        QCOMPARE(places.size(), 2);
+        Dictionary dictionary(places);
+        QCOMPARE(dictionary.state(), Dictionary::State::NotLoaded);
+        DictionaryFixture::write(program.path());
+        QVERIFY(dictionary.lookup(QStringLiteral("apple")));
+        QCOMPARE(dictionary.path(), program.filePath(QStringLiteral("data/ecdict-core.tsv")));
+
+        DictionaryFixture::write(working.path(), "apple\tworking\t\t\t\n");
+        Dictionary preferred(places);
+        QCOMPARE(preferred.lookup(QStringLiteral("apple"))->phonetic, QStringLiteral("working"));
+    }
+
+    void shortMeaning_data()
+    {
+        QTest::addColumn<QString>("word");
+        QTest::addColumn<QString>("meaning");
+        QTest::newRow("two senses a part") << "enter" << "vt. 进入，参加；vi. 进来，参加";
+        QTest::newRow("three parts at most") << "can" << "n. 罐头，容器；vt. 装罐；aux. 能，会";
+        QTest::newRow("field notes left out") << "apple" << "n. 苹果，家伙";
+        QTest::newRow("repeat dropped") << "happen" << "vi. 发生，碰巧";
+        QTest::newRow("not found") << "nope" << "";
+    }
+
+    void shortMeaning()
+    {
+        QFETCH(QString, word);
+        QFETCH(QString, meaning);
+        QTemporaryDir dir;
+        Dictionary dictionary({DictionaryFixture::write(dir.path())});
+        QCOMPARE(dictionary.shortMeaning(word), meaning);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestDictionary)
+#include "tst_dictionary.moc"
