@@ -1,9 +1,10 @@
 #include "dict/Dictionary.h"
 
+#include "dict/MeaningLine.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QRegularExpression>
 
 #include <algorithm>
 #include <cstring>
@@ -224,45 +225,15 @@ QString Dictionary::unescape(const QByteArray &text)
     return QString::fromUtf8(plain);
 }
 
-QString Dictionary::shortMeaning(const QString &word)
+QString Dictionary::meaningLine(const QString &word)
 {
     const std::optional<DictionaryEntry> entry = lookup(word);
-    if (!entry)
-        return QString();
-    // Lines such as "[医] ..." or "[网络] ..." are notes of a field or from
-    // the web: used only when there is nothing else.
-    QStringList lines = entry->translation.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
-    QStringList plain;
-    for (const QString &line : std::as_const(lines)) {
-        if (!line.trimmed().startsWith(QLatin1Char('[')))
-            plain.append(line);
-    }
-    if (!plain.isEmpty())
-        lines = plain;
+    return entry ? meaningLineOf(entry->translation) : QString();
+}
 
-    static const QRegularExpression partOfSpeech(QStringLiteral("^\\s*((?:[a-z]+\\.\\s*/?\\s*)+)\\s*"));
-    static const QRegularExpression senseBreak(QStringLiteral("[,，;；]"));
-    QStringList parts;
-    for (const QString &line : std::as_const(lines)) {
-        if (parts.size() == 3)
-            break;
-        const QRegularExpressionMatch match = partOfSpeech.match(line);
-        const QString pos = match.hasMatch() ? match.captured(1).trimmed() : QString();
-        const QStringList senses = line.mid(match.hasMatch() ? match.capturedEnd() : 0).split(senseBreak);
-        QStringList kept;
-        for (const QString &sense : senses) {
-            const QString s = sense.trimmed();
-            if (!s.isEmpty() && !kept.contains(s))
-                kept.append(s);
-            if (kept.size() == 2)
-                break;
-        }
-        if (kept.isEmpty())
-            continue;
-        const QString joined = kept.join(QStringLiteral("，"));
-        parts.append(pos.isEmpty() ? joined : pos + QLatin1Char(' ') + joined);
-    }
-    return parts.join(QStringLiteral("；"));
+std::function<QString(const QString &)> Dictionary::meaningLookup(std::shared_ptr<Dictionary> dictionary)
+{
+    return [dictionary](const QString &word) { return dictionary->meaningLine(word); };
 }
 
 QString Dictionary::describe(const QString &word, bool withMeaning)

@@ -4,6 +4,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
+#include <memory>
 #include <optional>
 #include <vector>
 
@@ -54,10 +56,15 @@ public:
 
     // The entry for `word` as spelled, else for its lower-case form.
     std::optional<DictionaryEntry> lookup(const QString &word);
-    // A short meaning in the style of the word libraries: the first two
-    // senses of each of the first three parts of speech, joined with "；"
-    // ("aux. 可能，也许；n. 力量，权力"). Empty when the word is not found.
-    QString shortMeaning(const QString &word);
+    // The one-line meaning a word library holds, made from the entry's
+    // translation by the rules of the ready-made libraries (see
+    // MeaningLine.h): "aux. 可能，也许；n. 力量，权力". Empty when the word is
+    // not found.
+    QString meaningLine(const QString &word);
+    // meaningLine() of a dictionary shared with whoever holds the function
+    // (an import that fills in the meanings of a plain word list); the file
+    // is read on the first call.
+    static std::function<QString(const QString &)> meaningLookup(std::shared_ptr<Dictionary> dictionary);
     // The word and its phonetic on one line, then (with `withMeaning`) its
     // full meaning, as plain text for a tooltip; empty when the word is not
     // found.

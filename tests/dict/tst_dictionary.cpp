@@ -1,6 +1,7 @@
 #include "DictionaryFixture.h"
 
 #include "dict/Dictionary.h"
+#include "dict/MeaningLine.h"
 
 #include <QTemporaryDir>
 #include <QTest>
@@ -99,7 +100,7 @@ private slots:
         Dictionary dictionary({path});
         QVERIFY(!dictionary.lookup(QStringLiteral("apple")));
         QCOMPARE(int(dictionary.state()), state);
-        QVERIFY(dictionary.shortMeaning(QStringLiteral("apple")).isEmpty());
+        QVERIFY(dictionary.meaningLine(QStringLiteral("apple")).isEmpty());
         QVERIFY(dictionary.describe(QStringLiteral("apple")).isEmpty());
     }
 
@@ -145,24 +146,80 @@ private slots:
         QCOMPARE(preferred.lookup(QStringLiteral("apple"))->phonetic, QStringLiteral("working"));
     }
 
-    void shortMeaning_data()
+    // The library-style meaning line made of a full translation.
+    void meaningLine_data()
     {
-        QTest::addColumn<QString>("word");
+        QTest::addColumn<QString>("translation");
         QTest::addColumn<QString>("meaning");
-        QTest::newRow("two senses a part") << "enter" << "vt. 进入，参加；vi. 进来，参加";
-        QTest::newRow("three parts at most") << "can" << "n. 罐头，容器；vt. 装罐；aux. 能，会";
-        QTest::newRow("field notes left out") << "apple" << "n. 苹果，家伙";
-        QTest::newRow("repeat dropped") << "happen" << "vi. 发生，碰巧";
-        QTest::newRow("not found") << "nope" << "";
+        QTest::newRow("two senses a part") << "vt. 进入, 参加, 登记\nn. 入口, 门口" << "vt. 进入，参加；n. 入口，门口";
+        QTest::newRow("function word first") << "n. 力量, 权力\naux. 可能, 也许" << "aux. 可能，也许；n. 力量，权力";
+        QTest::newRow("three parts at most") << "n. 罐头\nvt. 装罐\naux. 能\nadv. 很" << "aux. 能；n. 罐头；vt. 装罐";
+        QTest::newRow("one slot per verb") << "vi. 跑\nvt. 经营\nn. 跑步" << "vi. 跑；n. 跑步";
+        QTest::newRow("shared sense merged") << "n. 谋杀, 凶杀\nvt. 谋杀" << "n./vt. 谋杀；n. 凶杀";
+        QTest::newRow("repeat dropped") << "vi. 发生, 发生, 碰巧" << "vi. 发生，碰巧";
+        QTest::newRow("notes stripped") << "n. 同样的人(或物), [口]家伙（俚）" << "n. 同样的人，家伙";
+        QTest::newRow("unbalanced note") << "a. [对...厌倦的；生腻的[with]" << "a. 对…厌倦的；生腻的";
+        QTest::newRow("subject and web last") << "[医] 苹果\nn. 苹果, 家伙\n[网络] 苹果公司" << "n. 苹果，家伙";
+        QTest::newRow("subject line carries on") << "[计] 光标\n游标\nn. 鼠标" << "n. 鼠标";
+        QTest::newRow("web only") << "[网络] 某网站" << "某网站";
+        QTest::newRow("inflection note gives way") << "n. dog的复数, 狗们" << "n. 狗们";
+        QTest::newRow("only an inflection") << "v. go的过去式" << "v. go的过去式";
+        QTest::newRow("abbreviation gives way") << "n. 话题\nabbr. Test Of Pupils" << "n. 话题";
+        QTest::newRow("abbreviation alone") << "abbr. 美国" << "abbr. 美国";
+        QTest::newRow("second senses go first")
+            << "n. 一二三四五六七八九十一二三四, 一二三四五六七八九十一二三四\nvt. 一二三四五六七八九十, 一二三四五六七八九十"
+            << "n. 一二三四五六七八九十一二三四；vt. 一二三四五六七八九十";
+        QTest::newRow("nothing") << "\n  \n" << "";
     }
 
-    void shortMeaning()
+    void meaningLine()
     {
-        QFETCH(QString, word);
+        QFETCH(QString, translation);
         QFETCH(QString, meaning);
+        QCOMPARE(meaningLineOf(translation), meaning);
+        QVERIFY(meaningLabelLines(meaning) <= 2);
+    }
+
+    // A sense too long for the label is cut at a character, with "…".
+    void meaningLineCut()
+    {
+        const QString longSense = QStringLiteral("n. ") + QString(60, QChar(0x4E00));
+        const QString cut = meaningLineOf(longSense);
+        QCOMPARE(meaningLabelLines(cut), 2);
+        QVERIFY(cut.endsWith(QChar(0x2026)));
+        QVERIFY(meaningLabelLines(cut.chopped(1) + QChar(0x4E00) + QChar(0x2026)) > 2);
+    }
+
+    void labelLines_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<int>("lines");
+        QTest::newRow("empty") << "" << 1;
+        QTest::newRow("16 characters fit") << QString(16, QChar(0x4E00)) << 1;
+        QTest::newRow("17 do not") << QString(17, QChar(0x4E00)) << 2;
+        // A Latin word moves whole to the next line.
+        QTest::newRow("word kept whole") << QString(15, QChar(0x4E00)) + QLatin1String("abcd") << 2;
+        // A comma stays with the character before it.
+        QTest::newRow("no comma first") << QString(16, QChar(0x4E00)) + QStringLiteral("，") << 2;
+        QTest::newRow("33 letters") << QString(33, QLatin1Char('a')) + QLatin1Char(' ') + QString(33, QLatin1Char('b')) << 2;
+    }
+
+    void labelLines()
+    {
+        QFETCH(QString, text);
+        QFETCH(int, lines);
+        QCOMPARE(meaningLabelLines(text), lines);
+    }
+
+    void meaningLookup()
+    {
         QTemporaryDir dir;
-        Dictionary dictionary({DictionaryFixture::write(dir.path())});
-        QCOMPARE(dictionary.shortMeaning(word), meaning);
+        auto dictionary = std::make_shared<Dictionary>(QStringList{DictionaryFixture::write(dir.path())});
+        const std::function<QString(const QString &)> lookup = Dictionary::meaningLookup(dictionary);
+        dictionary.reset();
+        QCOMPARE(lookup(QStringLiteral("might")), QStringLiteral("aux. 可能，也许；n. 力量，权力"));
+        QCOMPARE(lookup(QStringLiteral("Happen")), QStringLiteral("vi. 发生，碰巧"));
+        QCOMPARE(lookup(QStringLiteral("nope")), QString());
     }
 };
 
