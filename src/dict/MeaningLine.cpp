@@ -10,9 +10,9 @@
 namespace {
 
 // The meaning label: 345 pixels wide, two lines, a Chinese character 20
-// pixels and a Latin one 10. Lines are laid out a little narrower than the
-// label, so that small differences in line breaking never add a third line.
-constexpr int LabelWidth = 345 - 15;
+// pixels and a Latin one 10 at its font. The ready-made libraries are
+// fitted with the same figures.
+constexpr int LabelWidth = 345;
 constexpr int LabelLines = 2;
 constexpr int WideAdvance = 20;
 constexpr int NarrowAdvance = 10;

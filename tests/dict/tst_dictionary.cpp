@@ -195,13 +195,13 @@ private slots:
         QTest::addColumn<QString>("text");
         QTest::addColumn<int>("lines");
         QTest::newRow("empty") << "" << 1;
-        QTest::newRow("16 characters fit") << QString(16, QChar(0x4E00)) << 1;
-        QTest::newRow("17 do not") << QString(17, QChar(0x4E00)) << 2;
+        QTest::newRow("17 characters fit") << QString(17, QChar(0x4E00)) << 1;
+        QTest::newRow("18 do not") << QString(18, QChar(0x4E00)) << 2;
         // A Latin word moves whole to the next line.
-        QTest::newRow("word kept whole") << QString(15, QChar(0x4E00)) + QLatin1String("abcd") << 2;
+        QTest::newRow("word kept whole") << QString(15, QChar(0x4E00)) + QLatin1String("abcdef") << 2;
         // A comma stays with the character before it.
-        QTest::newRow("no comma first") << QString(16, QChar(0x4E00)) + QStringLiteral("，") << 2;
-        QTest::newRow("33 letters") << QString(33, QLatin1Char('a')) + QLatin1Char(' ') + QString(33, QLatin1Char('b')) << 2;
+        QTest::newRow("no comma first") << QString(17, QChar(0x4E00)) + QStringLiteral("，") << 2;
+        QTest::newRow("a word a line") << QString(34, QLatin1Char('a')) + QLatin1Char(' ') + QString(34, QLatin1Char('b')) << 2;
     }
 
     void labelLines()
