@@ -9,8 +9,7 @@
 #
 # lexvan.ini (from data/lexvan.ini.template) and the sample libraries are
 # copied into the program folder only when missing, so installing again never
-# replaces a user's settings or libraries. The core dictionary
-# (data/ecdict-core.tsv) is program data: every install replaces it.
+# replaces a user's settings or libraries.
 
 include(GNUInstallDirs)
 
@@ -93,8 +92,7 @@ set(CPACK_DEBIAN_PACKAGE_RECOMMENDS
 # adds British English.
 set(CPACK_DEBIAN_PACKAGE_SUGGESTS "qt6-speech-speechd-plugin, speech-dispatcher-espeak-ng")
 # The copies of lexvan.ini and the sample libraries are configuration: dpkg
-# keeps an edited one on upgrade instead of replacing it. The core dictionary
-# is not listed: an upgrade replaces it like the program.
+# keeps an edited one on upgrade instead of replacing it.
 set(LEXIVANE_CONFFILES "${PROJECT_BINARY_DIR}/dist/conffiles")
 file(GLOB _lexivane_samples RELATIVE "${PROJECT_SOURCE_DIR}/data" "${PROJECT_SOURCE_DIR}/data/*.txt")
 set(_lexivane_conffiles "/usr/${LEXIVANE_PROGRAM_SUBDIR}/lexvan.ini\n")

@@ -1,6 +1,5 @@
 # Puts a lexvan.ini and the sample libraries beside the program, never
-# replacing a file that is already there, and the core dictionary, replaced
-# whenever the shipped one differs.
+# replacing a file that is already there.
 # Inputs: SOURCE_DIR (the source tree), PROGRAM_DIR (the program's folder).
 
 if(NOT EXISTS "${PROGRAM_DIR}/lexvan.ini")
@@ -14,11 +13,3 @@ foreach(library IN LISTS libraries)
         file(COPY_FILE "${SOURCE_DIR}/data/${library}" "${PROGRAM_DIR}/data/${library}")
     endif()
 endforeach()
-
-# The core dictionary is the program's own data, which nobody edits: a newer
-# program brings its own. Its .tsv name keeps it out of the libraries above.
-# A source tree without it stages without it; the program then has none.
-set(dictionary "ecdict-core.tsv")
-if(EXISTS "${SOURCE_DIR}/data/${dictionary}")
-    file(COPY_FILE "${SOURCE_DIR}/data/${dictionary}" "${PROGRAM_DIR}/data/${dictionary}" ONLY_IF_DIFFERENT)
-endif()

@@ -39,29 +39,6 @@ grep -q "WordGroup=7" "$program_dir/lexvan.ini" || fail "reinstall replaced lexv
 grep -q "^mine" "$program_dir/data/basic.txt" || fail "reinstall replaced a user's library"
 [ -f "$program_dir/data/fruit.txt" ] || fail "reinstall did not restore a missing sample"
 
-# The core dictionary is program data: staging replaces a stale copy (where
-# libraries stay as the user left them) and leaves it alone when the source
-# has none.
-fake_src=$scratch/fake-src
-stage_dir=$scratch/stage
-mkdir -p "$fake_src/data" "$stage_dir/data"
-cp "$src/data/lexvan.ini.template" "$fake_src/data/"
-printf 'new\n' >"$fake_src/data/ecdict-core.tsv"
-printf 'word\r\n' >"$fake_src/data/fruit.txt"
-printf 'old\n' >"$stage_dir/data/ecdict-core.tsv"
-printf 'mine\r\n' >"$stage_dir/data/fruit.txt"
-stage() { cmake -DSOURCE_DIR="$fake_src" -DPROGRAM_DIR="$stage_dir" -P "$src/cmake/StageProgramFolder.cmake"; }
-stage
-grep -qx new "$stage_dir/data/ecdict-core.tsv" || fail "staging kept a stale dictionary"
-grep -q "^mine" "$stage_dir/data/fruit.txt" || fail "staging replaced a library"
-rm "$fake_src/data/ecdict-core.tsv"
-stage
-grep -qx new "$stage_dir/data/ecdict-core.tsv" || fail "staging without a dictionary touched the staged one"
-if [ -f "$src/data/ecdict-core.tsv" ]; then
-    cmp -s "$src/data/ecdict-core.tsv" "$program_dir/data/ecdict-core.tsv" || fail "dictionary not installed"
-fi
-if grep -q ecdict-core "$build/dist/conffiles"; then fail "the dictionary is listed as a conffile"; fi
-
 # From here the program is a stand-in that reports where it was started.
 stand_in() {
     printf '#!/bin/sh\necho "%s ran in $PWD"\n' "$1" >"$program_dir/lexivane"
@@ -76,9 +53,7 @@ ln -s "$prefix/bin/lexivane" "$scratch/elsewhere/lexivane"
 out=$("$scratch/elsewhere/lexivane")
 [ "$out" = "v1 ran in $program_dir" ] || fail "through a symbolic link: $out"
 
-# A program folder the user cannot write to, as after a system-wide install,
-# with a dictionary in it (a stand-in, like the program).
-printf 'dictionary v1\n' >"$program_dir/data/ecdict-core.tsv"
+# A program folder the user cannot write to, as after a system-wide install.
 home=$scratch/home
 mkdir -p "$home"
 if [ "$(id -u)" -eq 0 ]; then
@@ -95,17 +70,14 @@ out=$(as_user "$prefix/bin/lexivane")
 [ "$out" = "v1 ran in $user_dir" ] || fail "read-only folder: $out"
 cmp -s "$program_dir/lexvan.ini" "$user_dir/lexvan.ini" || fail "per-user lexvan.ini not copied"
 cmp -s "$program_dir/data/fruit.txt" "$user_dir/data/fruit.txt" || fail "per-user sample not copied"
-cmp -s "$program_dir/data/ecdict-core.tsv" "$user_dir/data/ecdict-core.tsv" || fail "per-user dictionary missing"
 
 # The user's own changes survive the next start; a new program is picked up.
 as_user sh -c "printf 'user\r\n' >'$user_dir/lexvan.ini'; printf 'own\r\n' >'$user_dir/data/fruit.txt'"
 [ "$(id -u)" -eq 0 ] || chmod -R u+w "$program_dir"
 stand_in v2
-printf 'dictionary v2\n' >"$program_dir/data/ecdict-core.tsv"
 [ "$(id -u)" -eq 0 ] || chmod -R a-w "$program_dir"
 out=$(as_user "$prefix/bin/lexivane")
 [ "$out" = "v2 ran in $user_dir" ] || fail "updated program not picked up: $out"
-grep -qx "dictionary v2" "$user_dir/data/ecdict-core.tsv" || fail "updated dictionary not picked up"
 grep -q "^user" "$user_dir/lexvan.ini" || fail "launcher overwrote the user's lexvan.ini"
 grep -q "^own" "$user_dir/data/fruit.txt" || fail "launcher overwrote the user's library"
 [ "$(id -u)" -eq 0 ] || chmod -R u+w "$program_dir"
