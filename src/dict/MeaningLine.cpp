@@ -20,7 +20,7 @@ constexpr int MaxParts = 3;
 constexpr int MaxSenses = 2;
 
 // Characters that may not start a line, and that may not end one.
-const QString NoLineStart = QStringLiteral("，；。、：？！）」』】》…,.;:?!)]");
+const QString NoLineStart = QStringLiteral("，；。、：？！）」』】》…,.;:?!)]/");
 const QString NoLineEnd = QStringLiteral("（「『【《([“");
 const QString Openers = QStringLiteral("(（[【<《");
 const QString Closers = QStringLiteral(")）]】>》");
@@ -306,13 +306,20 @@ int meaningLabelLines(const QString &text)
     std::vector<Token> tokens;
     bool glueNext = false;
     for (const char32_t c : text.toUcs4()) {
+        const bool noStart = c <= 0xFFFF && NoLineStart.contains(QChar(char16_t(c)));
+        if (noStart && tokens.size() > 1 && tokens.back().space) {
+            // "复数 )": no break before the closer even after a blank, so the
+            // blank stops hanging and joins the word before it.
+            const int blank = tokens.back().width;
+            tokens.pop_back();
+            tokens.back().width += blank;
+        }
         if (c == U' ') {
             tokens.push_back(Token{advance(c), false, true});
             glueNext = false;
             continue;
         }
         const bool latin = !isWide(c);
-        const bool noStart = c <= 0xFFFF && NoLineStart.contains(QChar(char16_t(c)));
         if (!tokens.empty() && (noStart || glueNext || (latin && tokens.back().latin && !tokens.back().space))) {
             tokens.back().width += advance(c);
             tokens.back().latin = latin;
