@@ -20,8 +20,8 @@ FLOORS = [
     {"text", "resources"},
     # 1: the settings file, media playback
     {"settings", "media"},
-    # 2: word files and libraries, pronunciation
-    {"library", "speech"},
+    # 2: word files and libraries, the core dictionary, pronunciation
+    {"library", "dict", "speech"},
     # 3: the learning record; the widget kit every window borrows
     {"record", "widgets"},
     # 4: the skinned window frame; the command-line verbs (no windows)
@@ -34,7 +34,7 @@ FLOORS = [
 
 # Folders whose code is all in the Qt Core library: they include no folder
 # with widgets in it.
-CORE_ONLY = {"text", "settings", "library", "record", "cli"}
+CORE_ONLY = {"text", "settings", "library", "dict", "record", "cli"}
 
 INCLUDE = re.compile(r'^\s*#\s*include\s+"([A-Za-z0-9_]+)/')
 

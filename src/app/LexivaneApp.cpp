@@ -45,6 +45,7 @@ LexivaneApp::LexivaneApp(const QString &programDir, UserDialogs *dialogs, Speech
     : m_programDir(programDir)
     , m_ownDialogs(dialogs ? nullptr : std::make_unique<MessageBoxDialogs>())
     , m_dialogs(dialogs ? dialogs : m_ownDialogs.get())
+    , m_dictionary(Dictionary::standardPlaces(dataDir(), programDir))
 {
     initResources();
     // The folder path and the file name are joined as they are: a folder at
@@ -82,7 +83,7 @@ LexivaneApp::~LexivaneApp()
 
 WindowContext LexivaneApp::windowContext()
 {
-    return WindowContext{m_iniFile, *m_dialogs, dataDir(), m_browseRandom, *m_speaker};
+    return WindowContext{m_iniFile, *m_dialogs, dataDir(), m_browseRandom, *m_speaker, m_dictionary};
 }
 
 void LexivaneApp::start()
@@ -391,6 +392,7 @@ ProgressWindow *LexivaneApp::openProgressWindow()
         m_progressWindow = new ProgressWindow();
         m_progressWindow->setAttribute(Qt::WA_DeleteOnClose);
         connect(m_progressWindow, &ProgressWindow::sendToBox, this, &LexivaneApp::sendToBox);
+        m_progressWindow->setWordDetails([this](const QString &word) { return m_dictionary.describe(word); });
         connect(m_progressWindow, &ProgressWindow::speak, this,
                 [this](const QString &word) { m_speaker->speakOnRequest(word); });
     }

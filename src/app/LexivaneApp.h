@@ -1,6 +1,7 @@
 #pragma once
 
 #include "browse/SingleRandom.h"
+#include "dict/Dictionary.h"
 #include "settings/CIniFile.h"
 #include "widgets/WindowContext.h"
 
@@ -109,6 +110,8 @@ public:
     // --- Pronunciation (src/speech) ---
     // Speaks words for the windows; recordings in data/audio come first.
     WordSpeaker &speaker() { return *m_speaker; }
+    // The core dictionary: phonetics and full meanings for the windows' tips.
+    Dictionary &dictionary() { return m_dictionary; }
     // Opens "发音设置…" in front of the test window (or brings it forward).
     SpeechSettingsDialog *openSpeechSettings();
 
@@ -136,6 +139,8 @@ private:
     CIniFile m_iniFile;
     std::unique_ptr<UserDialogs> m_ownDialogs;
     UserDialogs *m_dialogs;
+    // Declared before the windows' members: it outlives every window.
+    Dictionary m_dictionary;
     QPointer<Form1> m_form1;
     QPointer<Form5> m_form5;
     // --- Box window members ---

@@ -6,7 +6,9 @@
 #include "widgets/Controls.h"
 #include "widgets/Geometry.h"
 #include "widgets/LengthLimit.h"
+#include "widgets/WordTips.h"
 #include "widgets/XpCmdButton.h"
+#include "dict/Dictionary.h"
 #include "chrome/SkinnedFrame.h"
 #include "chrome/XpCanvas.h"
 #include "widgets/GroupLoading.h"
@@ -24,6 +26,7 @@
 #include <QMouseEvent>
 #include <QScrollBar>
 
+#include <algorithm>
 #include <limits>
 
 // The pictures live in a static library, whose resource registration the
@@ -202,6 +205,14 @@ void Form2::createControls()
         Text1[size_t(row)] = meaning;
     }
     m_dragCursor = dragCursor;
+    // A word cell's tooltip starts with the word's phonetic and full meaning;
+    // a hidden column stays hidden (only the phonetic while meanings are).
+    WordTips::attach(this, QList<QWidget *>(Label1.begin(), Label1.end()), [this](QWidget *cell) {
+        const WordEntry *entry = entryAt(int(std::find(Label1.begin(), Label1.end(), cell) - Label1.begin()));
+        if (entry == nullptr || Check1->isChecked())
+            return QString();
+        return m_context.dictionary.describe(entry->Word, !Check2->isChecked());
+    });
 
     VScroll1 = new QScrollBar(Qt::Vertical, this);
     VScroll1->setObjectName(QStringLiteral("VScroll1"));

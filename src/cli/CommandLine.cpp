@@ -24,6 +24,7 @@ int runHelp(const QStringList &arguments, CommandContext &context);
 // `--help` first; the rest in the order the help lists them.
 const Verb verbs[] = {
     {"--help", "--help", runHelp},
+    {"--lookup", "--lookup 单词    查词典：第一行单词和音标（制表符分隔），其后每行一条释义", runLookup},
 };
 
 const Verb *findVerb(const QString &name)

@@ -188,6 +188,8 @@ void ProgressWindow::setData(const ProgressData &data)
     for (int row = 0; row < data.hardest.size(); ++row) {
         const HardWord &word = data.hardest[row];
         m_table->setItem(row, WordColumn, cell(word.word));
+        if (m_details)
+            m_table->item(row, WordColumn)->setToolTip(m_details(word.word));
         m_table->setItem(row, MeaningColumn, cell(word.meaning));
         m_table->setItem(row, LibraryColumn, cell(word.library));
         m_table->setItem(row, WrongColumn, cell(QString::number(word.wrong), Qt::AlignRight | Qt::AlignVCenter));

@@ -4,6 +4,9 @@
 
 #include <QWidget>
 
+#include <functional>
+#include <utility>
+
 class AccuracyChart;
 class HeatmapChart;
 class LibraryBarsChart;
@@ -22,6 +25,9 @@ public:
     explicit ProgressWindow(QWidget *parent = nullptr);
 
     void setData(const ProgressData &data);
+    // Text for a hardest word's tooltip (its phonetic and full meaning), or
+    // empty; asked on each setData().
+    void setWordDetails(std::function<QString(const QString &word)> details) { m_details = std::move(details); }
     const ProgressData &data() const { return m_data; }
 
     HeatmapChart *heatmap() const { return m_heatmap; }
@@ -36,6 +42,7 @@ signals:
 
 private:
     ProgressData m_data;
+    std::function<QString(const QString &word)> m_details;
     QLabel *m_summary = nullptr;
     HeatmapChart *m_heatmap = nullptr;
     AccuracyChart *m_accuracy = nullptr;

@@ -7,6 +7,7 @@
 #include "widgets/Geometry.h"
 #include "widgets/LengthLimit.h"
 #include "widgets/MouseMover.h"
+#include "widgets/WordTips.h"
 #include "widgets/XpCmdButton.h"
 #include "chrome/SkinnedFrame.h"
 #include "chrome/XpCanvas.h"
@@ -123,6 +124,8 @@ void Form1::createControls()
         Label3[i]->setObjectName(QStringLiteral("Label3_%1").arg(i));
         placeTwips(Label3[i], 2040, 1440 + 360 * i, 2655, 255);
     }
+    // A judged word's phonetic and full meaning: the tooltip of its line.
+    WordTips::attachEntries(this, QList<QLabel *>(Label3.begin(), Label3.end()), m_context.dictionary);
 
     VScroll1 = new QScrollBar(Qt::Vertical, this);
     VScroll1->setObjectName(QStringLiteral("VScroll1"));

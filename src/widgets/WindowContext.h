@@ -3,6 +3,7 @@
 #include <QString>
 
 class CIniFile;
+class Dictionary;
 class SingleRandom;
 class UserDialogs;
 class WordSpeaker;
@@ -22,4 +23,6 @@ struct WindowContext
     SingleRandom &random;
     // Speaks words; recordings in the data folder come first.
     WordSpeaker &speaker;
+    // Phonetics and full meanings; read from its file on the first lookup.
+    Dictionary &dictionary;
 };

@@ -1,5 +1,7 @@
+#include "DictionaryFixture.h"
 #include "ProgramFolder.h"
 #include "RecordingDialogs.h"
+#include "ToolTips.h"
 
 #include "typing/Form1.h"
 #include "app/LexivaneApp.h"
@@ -161,6 +163,28 @@ class TestForm2 : public QObject
     Q_OBJECT
 
 private slots:
+    // A word cell's tooltip: the dictionary entry above the cell's own hint,
+    // without what the window hides.
+    void wordCellsShowTheDictionaryEntry()
+    {
+        Fixture f;
+        f.folder.writeLibrary(QStringLiteral("test.txt"), {QStringLiteral("apple"), QStringLiteral("苹果"),
+                                                           QStringLiteral("nope"), QStringLiteral("不在词典里")});
+        DictionaryFixture::write(f.folder.path());
+        f.load(QStringLiteral("1"));
+        QCOMPARE(f.words().mid(0, 3), (QStringList{QStringLiteral("apple"), QStringLiteral("nope"), QString()}));
+        const QString hint = f.wordCell(0)->toolTip();
+        QVERIFY(!hint.isEmpty());
+        QCOMPARE(ToolTips::shownFor(f.wordCell(0)), QStringLiteral("apple /ˈæpl/ n. 苹果, 家伙 [医] 苹果 ") + hint);
+        QCOMPARE(ToolTips::shownFor(f.wordCell(1)), hint);
+        QCOMPARE(ToolTips::shownFor(f.wordCell(2)), hint);
+        f.hideMeanings()->click();
+        QCOMPARE(ToolTips::shownFor(f.wordCell(0)), QStringLiteral("apple /ˈæpl/ ") + hint);
+        f.hideMeanings()->click();
+        f.hideWords()->click();
+        QCOMPARE(ToolTips::shownFor(f.wordCell(0)), hint);
+    }
+
     void opensWithDefaultsAndCountsTheBoxes()
     {
         Fixture f(60, {}, QByteArray("a\r\nA\r\nb\r\nB\r\nc\r\n"));

@@ -1,5 +1,8 @@
+#include "DictionaryFixture.h"
+
 #include "cli/CommandLine.h"
 
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTextStream>
 
@@ -53,6 +56,48 @@ private slots:
         // Results go to standard output, complaints to standard error: never both.
         QCOMPARE(!out.isEmpty(), printsToOut);
         QCOMPARE(err.isEmpty(), printsToOut);
+    }
+
+    // --lookup: the entry on standard output, or why not on standard error.
+    void lookup_data()
+    {
+        QTest::addColumn<QByteArray>("file");
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<int>("code");
+        QTest::addColumn<QString>("out");
+        const QByteArray fixture = DictionaryFixture::text();
+        const QByteArray none("-");
+        QTest::newRow("found") << fixture << QStringList{QStringLiteral("might")} << int(cli::Success)
+                               << QStringLiteral("might\t/maɪt/\naux. 可能, 也许\nn. 力量, 权力, 威力\n");
+        QTest::newRow("lower-case") << fixture << QStringList{QStringLiteral("Zebra")} << int(cli::Success) << QStringLiteral("zebra\t/ˈziːbrə/\nn. 斑马\n");
+        QTest::newRow("no phonetic") << fixture << QStringList{QStringLiteral("ok")} << int(cli::Success) << QStringLiteral("ok\t\nint. 好\n");
+        QTest::newRow("not found") << fixture << QStringList{QStringLiteral("nope")} << int(cli::NothingDone) << QString();
+        QTest::newRow("no dictionary") << none << QStringList{QStringLiteral("might")} << int(cli::NothingDone) << QString();
+        QTest::newRow("damaged") << fixture.left(200) << QStringList{QStringLiteral("China")} << int(cli::NothingDone) << QString();
+        QTest::newRow("no word") << fixture << QStringList{} << int(cli::UsageError) << QString();
+        QTest::newRow("blank word") << fixture << QStringList{QStringLiteral(" ")} << int(cli::UsageError) << QString();
+        QTest::newRow("two words") << fixture << QStringList{QStringLiteral("ice"), QStringLiteral("cream")} << int(cli::UsageError) << QString();
+    }
+
+    void lookup()
+    {
+        QFETCH(QByteArray, file);
+        QFETCH(QStringList, arguments);
+        QFETCH(int, code);
+        QFETCH(QString, out);
+        QTemporaryDir working;
+        QTemporaryDir program;
+        if (file != "-")
+            DictionaryFixture::write(working.path(), file);
+        QString printed;
+        QString err;
+        QTextStream outStream(&printed);
+        QTextStream errStream(&err);
+        cli::CommandContext context{program.path(), working.path(), outStream, errStream};
+        arguments.prepend(QStringLiteral("--lookup"));
+        QCOMPARE(cli::runCommandLine(arguments, context), code);
+        QCOMPARE(printed, out);
+        QCOMPARE(err.isEmpty(), code == cli::Success);
     }
 };
 

@@ -26,6 +26,7 @@ private slots:
     void heatLevels();
     void showsTheRecord();
     void hardestWordsCanBeSentAndSpoken();
+    void hardestWordsTellTheirDetails();
     void heatmapIsSharpAtTwiceTheScale();
     void coloursIgnoreADarkDesktop();
 
@@ -172,6 +173,24 @@ void TestProgressWindow::hardestWordsCanBeSentAndSpoken()
     // New data clears the choice rather than pointing at another word.
     window.setData(m_data);
     QVERIFY(!send->isEnabled());
+}
+
+// The word cell's tooltip is whatever the details give for it now; none when
+// they give nothing.
+void TestProgressWindow::hardestWordsTellTheirDetails()
+{
+    ProgressWindow window;
+    const QString known = m_data.hardest[1].word;
+    QString phonetic = QStringLiteral("/a/");
+    window.setWordDetails([&](const QString &word) { return word == known ? word + phonetic : QString(); });
+    window.setData(m_data);
+    QTableWidget *table = window.hardestTable();
+    QCOMPARE(table->item(1, 0)->toolTip(), known + QStringLiteral("/a/"));
+    QCOMPARE(table->item(0, 0)->toolTip(), QString());
+    QCOMPARE(table->item(1, 1)->toolTip(), QString());
+    phonetic = QStringLiteral("/b/");
+    window.setData(m_data);
+    QCOMPARE(table->item(1, 0)->toolTip(), known + QStringLiteral("/b/"));
 }
 
 void TestProgressWindow::heatmapIsSharpAtTwiceTheScale()

@@ -1,5 +1,7 @@
+#include "DictionaryFixture.h"
 #include "ProgramFolder.h"
 #include "RecordingDialogs.h"
+#include "ToolTips.h"
 
 #include "widgets/AniGif.h"
 #include "typing/Form1.h"
@@ -108,6 +110,28 @@ private slots:
         QCOMPARE(f.text("Label1"), QString());
         QVERIFY(f.dialogs.messages.isEmpty());
         QVERIFY2(!QFile::exists(f.folder.iniPath()), "starting must not write the settings file");
+    }
+
+    // Each judged word's line tells its phonetic and full meaning.
+    void judgedLinesShowTheDictionaryEntry()
+    {
+        Fixture f;
+        f.folder.writeLibrary(QStringLiteral("test.txt"), {QStringLiteral("apple"), QStringLiteral("苹果"),
+                                                           QStringLiteral("might"), QStringLiteral("可能"),
+                                                           QStringLiteral("nope"), QStringLiteral("不在词典里"),
+                                                           QStringLiteral("zebra"), QStringLiteral("斑马")});
+        DictionaryFixture::write(f.folder.path());
+        f.load(QStringLiteral("1"));
+        auto line = [&f](int n) { return f.child<QLabel>(QStringLiteral("Label3_%1").arg(n).toLatin1().constData()); };
+        QCOMPARE(ToolTips::shownFor(line(0)), QString());
+        f.answer(QStringLiteral("apple"));
+        f.answer(QStringLiteral("wrong"));
+        f.answer(QStringLiteral("nope"));
+        QCOMPARE(f.history().mid(0, 3), (QStringList{QStringLiteral("apple"), QStringLiteral("might"), QStringLiteral("nope")}));
+        QCOMPARE(ToolTips::shownFor(line(0)), QStringLiteral("apple /ˈæpl/ n. 苹果, 家伙 [医] 苹果"));
+        QCOMPARE(ToolTips::shownFor(line(1)), QStringLiteral("might /maɪt/ aux. 可能, 也许 n. 力量, 权力, 威力"));
+        QCOMPARE(ToolTips::shownFor(line(2)), QString());
+        QCOMPARE(ToolTips::shownFor(line(3)), QString());
     }
 
     void restoresLastGroupAndLibrary()
