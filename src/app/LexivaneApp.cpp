@@ -82,7 +82,9 @@ LexivaneApp::~LexivaneApp()
 
 WindowContext LexivaneApp::windowContext()
 {
-    return WindowContext{m_iniFile, *m_dialogs, dataDir(), m_browseRandom, *m_speaker};
+    // No dictionary is plugged in yet: the lookup stays empty until the
+    // bundled one is, and imports then say that meanings cannot be filled in.
+    return WindowContext{m_iniFile, *m_dialogs, dataDir(), m_browseRandom, *m_speaker, {}};
 }
 
 void LexivaneApp::start()

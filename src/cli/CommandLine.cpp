@@ -24,6 +24,7 @@ int runHelp(const QStringList &arguments, CommandContext &context);
 // `--help` first; the rest in the order the help lists them.
 const Verb verbs[] = {
     {"--help", "--help", runHelp},
+    {"--import-list", "--import-list 文件 [--name 词库名称] [--dry-run]", runImportList},
 };
 
 const Verb *findVerb(const QString &name)

@@ -2,6 +2,8 @@
 
 #include <QString>
 
+#include <functional>
+
 class CIniFile;
 class SingleRandom;
 class UserDialogs;
@@ -22,4 +24,9 @@ struct WindowContext
     SingleRandom &random;
     // Speaks words; recordings in the data folder come first.
     WordSpeaker &speaker;
+    // The dictionary's meaning of a word (library style), or an empty string
+    // when it does not know the word; an empty function when there is no
+    // dictionary. Imports fill in missing meanings with it, on their own
+    // thread, so it must be safe to call from one.
+    std::function<QString(const QString &word)> meaningLookup;
 };

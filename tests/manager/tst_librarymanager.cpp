@@ -18,6 +18,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMenu>
+#include <QPushButton>
 #include <QSignalSpy>
 #include <QTableWidget>
 #include <QtTest>
@@ -120,6 +121,7 @@ private slots:
     void listsLibrariesWithCountsAndEncodings();
     void addsTwoLineLibraryAsItIs();
     void importsWithPreviewAndReport();
+    void previewColumnMapping();
     void refusesLongAndBoxNames_data();
     void refusesLongAndBoxNames();
     void renameMoveAndListsFollow();
@@ -185,10 +187,14 @@ void TestLibraryManager::importsWithPreviewAndReport()
     Fixture f;
     QStringList previewRows;
     QString previewSummary;
+    bool parsedAfterwards = false;
     f.manager->setImportPreviewer([&](QWidget *parent, const QString &path, const QByteArray &bytes, Import::Format format,
                                       const QString &name) -> std::optional<LibraryManager::ImportChoice> {
         // The real preview, looked at without running it.
         ImportPreview preview(parent, path, bytes, format, name);
+        QSignalSpy parsed(&preview, &ImportPreview::parsed);
+        // Parsed on its own thread: nothing to see until it is done.
+        parsedAfterwards = preview.isParsing() && parsed.wait();
         auto *table = preview.findChild<QTableWidget *>(QStringLiteral("preview"));
         for (int row = 0; row < table->rowCount(); ++row)
             previewRows << table->item(row, 1)->text() + u'=' + table->item(row, 2)->text();
@@ -201,6 +207,7 @@ void TestLibraryManager::importsWithPreviewAndReport()
     f.files << f.outside(QStringLiteral("animals.csv.txt"), text.toUtf8());
     f.manager->importList();
 
+    QVERIFY(parsedAfterwards);
     QCOMPARE(previewRows.size(), ImportPreview::PreviewRows);
     QCOMPARE(previewRows.first(), QStringLiteral("cat=猫"));
     QVERIFY2(previewSummary.contains(QStringLiteral("共 31 个单词")), qPrintable(previewSummary));
@@ -223,6 +230,63 @@ void TestLibraryManager::importsWithPreviewAndReport()
     f.manager->importList();
     QVERIFY(f.dialogs.messages.isEmpty());
     QVERIFY(!QFile::exists(f.folder.dataPath(QStringLiteral("more.txt"))));
+}
+
+void TestLibraryManager::previewColumnMapping()
+{
+    const auto parsedPreview = [](const QByteArray &bytes, Import::Format format) {
+        auto preview = std::make_unique<ImportPreview>(nullptr, QStringLiteral("list.csv"), bytes, format, QString());
+        QSignalSpy parsed(preview.get(), &ImportPreview::parsed);
+        return parsed.wait() ? std::move(preview) : nullptr;
+    };
+    const auto summaryOf = [](ImportPreview &preview) {
+        return preview.findChild<QLabel *>(QStringLiteral("summary"))->text();
+    };
+    using Import::Role;
+    auto preview = parsedPreview("单词,音标,释义\nabandon,[ə'bændən],v. 放弃\napple,/ˈæpl/,n. 苹果\n", Import::Format::Csv);
+    QVERIFY(preview);
+    QCOMPARE(preview->roles(), (QList<Role>{Role::Word, Role::Phonetic, Role::Meaning}));
+    auto *columns = preview->findChild<QTableWidget *>(QStringLiteral("columns"));
+    QCOMPARE(columns->item(2, 1)->text(), QStringLiteral("[ə'bændən]"));
+    QString summary = summaryOf(*preview);
+    QVERIFY2(summary.contains(QStringLiteral("共 2 个单词")) && summary.contains(QStringLiteral("第 1 行是表头"))
+                 && summary.contains(QStringLiteral("第 2 列不导入（")),
+             qPrintable(summary));
+    auto *accept = preview->findChild<QPushButton *>(QStringLiteral("accept"));
+    QVERIFY(accept->isEnabled());
+
+    // The user's choice is parsed again: no word column, nothing to import.
+    QSignalSpy parsed(preview.get(), &ImportPreview::parsed);
+    preview->setRole(0, Role::Ignore);
+    QVERIFY(!accept->isEnabled());
+    QVERIFY(parsed.wait());
+    QCOMPARE(preview->outcome().choice.roles, (QList<Role>{Role::Ignore, Role::Phonetic, Role::Meaning}));
+    QVERIFY(preview->outcome().records.isEmpty());
+    QVERIFY(!accept->isEnabled());
+    preview->setRole(0, Role::Word);
+    QVERIFY(parsed.wait());
+    QCOMPARE(preview->outcome().records.size(), 2);
+    QVERIFY(accept->isEnabled());
+
+    // A word-only list chosen as a two-line library is flagged, not
+    // silently paired into nonsense.
+    preview = parsedPreview("abandon\napple\ncat\ndog\n", Import::Format::WordLibrary);
+    QVERIFY(preview);
+    summary = summaryOf(*preview);
+    QVERIFY2(summary.contains(QStringLiteral("可能是每行一个单词的列表")), qPrintable(summary));
+    // Without a dictionary, the same list read as words says why nothing comes.
+    preview->setFormat(Import::Format::WordOnly);
+    QVERIFY(QSignalSpy(preview.get(), &ImportPreview::parsed).wait());
+    summary = summaryOf(*preview);
+    QVERIFY2(summary.contains(QStringLiteral("没有可用的词典")), qPrintable(summary));
+
+    // Not text at all: refused, nothing to accept.
+    QByteArray binary(4096, '\0');
+    binary[100] = '\t';
+    preview = parsedPreview(binary, Import::Format::Tsv);
+    QVERIFY(preview);
+    QVERIFY(summaryOf(*preview).contains(QStringLiteral("不是文本文件")));
+    QVERIFY(!preview->findChild<QPushButton *>(QStringLiteral("accept"))->isEnabled());
 }
 
 void TestLibraryManager::refusesLongAndBoxNames_data()
