@@ -38,7 +38,10 @@ QString tidy(const QString &text)
     out.reserve(text.size());
     bool pendingSpace = false;
     for (const QChar c : text) {
-        const bool blank = c.isSpace() || c.category() == QChar::Other_Control || c == QChar(0xFEFF);
+        // Most characters are ASCII: only the rest needs the Unicode tables.
+        const char16_t u = c.unicode();
+        const bool blank = u < 0x80 ? (u <= 0x20 || u == 0x7F)
+                                    : (c.isSpace() || c.category() == QChar::Other_Control || u == 0xFEFF);
         if (blank) {
             pendingSpace = !out.isEmpty();
             continue;
@@ -865,6 +868,9 @@ void parseText(const QString &text, const MeaningLookup &lookup, const Progress 
             outcome.choice.roles = guessRoles(columns, outcome.headers, reserved, sample);
     }
 
+    // One record a line at most, give or take quoted line breaks: growing
+    // the list step by step would copy a big one several times over.
+    outcome.records.reserve(text.count(u'\n') + 1);
     Collector collect(outcome, lookup);
     RowReader reader(text, format, separator, start, firstLine);
     Row row;
@@ -1090,19 +1096,29 @@ Format guessFormat(const QString &fileName, const QByteArray &bytes)
 
 QByteArray libraryBytes(const QList<Record> &records)
 {
-    // One text, encoded once: an encoder per line would cost more than the
-    // whole parse.
-    QString text;
-    qsizetype length = 0;
-    for (const Record &record : records)
-        length += record.word.size() + record.meaning.size() + 4;
-    text.reserve(length);
-    for (const Record &record : records)
-        text += record.word + QStringLiteral("\r\n") + record.meaning + QStringLiteral("\r\n");
-    QByteArray gbk = TextCodec::encode(text, TextCodec::Encoding::Gbk);
+    // Encoded a few thousand records at a time: an encoder per line would
+    // cost more than the whole parse, and the whole text at once would hold
+    // a second copy of a big list in memory.
+    const auto encodeAll = [&records](TextCodec::Encoding encoding) {
+        QByteArray out;
+        QString chunk;
+        const auto flush = [&] {
+            out += TextCodec::encode(chunk, encoding);
+            chunk.clear();
+        };
+        for (const Record &record : records) {
+            chunk += record.word + QStringLiteral("\r\n") + record.meaning + QStringLiteral("\r\n");
+            if (chunk.size() > 64 * 1024)
+                flush();
+        }
+        flush();
+        return out;
+    };
+    QByteArray gbk = encodeAll(TextCodec::Encoding::Gbk);
     if (TextCodec::detect(gbk) == TextCodec::Encoding::Gbk)
         return gbk;
-    return TextCodec::bom(TextCodec::Encoding::Utf8Bom) + TextCodec::encode(text, TextCodec::Encoding::Utf8Bom);
+    gbk.clear();
+    return TextCodec::bom(TextCodec::Encoding::Utf8Bom) + encodeAll(TextCodec::Encoding::Utf8Bom);
 }
 
 bool writeNewFile(const QString &path, const QByteArray &bytes)
