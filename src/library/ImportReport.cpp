@@ -101,7 +101,9 @@ QString notesText(const Outcome &outcome)
             why = QStringLiteral("（词库每个单词只有单词、释义两行，音标由词典提供）");
         else if (role == Role::Number)
             why = QStringLiteral("（序号）");
-        sentences << QStringLiteral("第 %1 列不导入%2：%3 个。").arg(column + 1).arg(why).arg(count);
+        const QString name = outcome.headers.value(column);
+        const QString named = name.isEmpty() ? QString() : QStringLiteral("“%1”").arg(name);
+        sentences << QStringLiteral("第 %1 列%2不导入%3：%4 个。").arg(column + 1).arg(named, why).arg(count);
     }
     QList<qsizetype> joined;
     QList<qsizetype> extra;

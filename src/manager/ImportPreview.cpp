@@ -32,7 +32,7 @@ ImportPreview::ImportPreview(QWidget *parent, const QString &path, const QByteAr
     setObjectName(QStringLiteral("ImportPreview"));
     setWindowTitle(QStringLiteral("导入单词列表"));
     ManagerLook::apply(this);
-    resize(640, 600);
+    resize(660, 660);
 
     auto *layout = new QVBoxLayout(this);
     auto *sourceRow = new QHBoxLayout;
@@ -75,7 +75,8 @@ ImportPreview::ImportPreview(QWidget *parent, const QString &path, const QByteAr
     m_columns->setSelectionMode(QAbstractItemView::NoSelection);
     m_columns->horizontalHeader()->hide();
     m_columns->horizontalHeader()->setStretchLastSection(true);
-    layout->addWidget(m_columns, 2);
+    m_columns->verticalHeader()->setDefaultSectionSize(24);
+    layout->addWidget(m_columns, 3);
 
     layout->addWidget(new QLabel(QStringLiteral("导入后的词库："), this));
     m_table = new QTableWidget(0, 3, this);
@@ -244,7 +245,10 @@ void ImportPreview::showColumns()
             }
             m_columns->setItem(row + 1, column, item);
         }
-        m_columns->setColumnWidth(column, column + 1 < columns ? 140 : 200);
+        // Columns left out take little room, so that the word and the
+        // meaning stay in view next to a flashcard export's ID and deck.
+        const bool imported = roles[column] == Import::Role::Word || roles[column] == Import::Role::Meaning;
+        m_columns->setColumnWidth(column, imported ? 160 : 100);
     }
     m_showingColumns = false;
 }

@@ -250,7 +250,7 @@ void TestLibraryManager::previewColumnMapping()
     QCOMPARE(columns->item(2, 1)->text(), QStringLiteral("[ə'bændən]"));
     QString summary = summaryOf(*preview);
     QVERIFY2(summary.contains(QStringLiteral("共 2 个单词")) && summary.contains(QStringLiteral("第 1 行是表头"))
-                 && summary.contains(QStringLiteral("第 2 列不导入（")),
+                 && summary.contains(QStringLiteral("第 2 列“音标”不导入（")),
              qPrintable(summary));
     auto *accept = preview->findChild<QPushButton *>(QStringLiteral("accept"));
     QVERIFY(accept->isEnabled());
