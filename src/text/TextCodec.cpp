@@ -183,7 +183,16 @@ QString decodeUtf16(QByteArrayView bytes, Utf16 order)
         return {};
     QStringDecoder decoder(order == Utf16::LittleEndian ? QStringDecoder::Utf16LE : QStringDecoder::Utf16BE,
                            QStringDecoder::Flag::ConvertInitialBom | QStringDecoder::Flag::Stateless);
-    return decoder.decode(bytes);
+    QString text = decoder.decode(bytes);
+    // Qt's decoder lets a lone surrogate through; written out again it would
+    // become "?" or an invalid sequence.
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        if (text[i].isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate())
+            ++i;
+        else if (text[i].isSurrogate())
+            text[i] = QChar::ReplacementCharacter;
+    }
+    return text;
 }
 
 QByteArray truncateToCharacters(QByteArrayView bytes, qsizetype maxBytes, Encoding encoding)

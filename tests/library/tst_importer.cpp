@@ -201,6 +201,9 @@ void TestImporter::fileShapes_data()
         false, Format::Tsv, abandonApple);
     row("utf-16 be with bom", "list.txt", ImportFiles::utf16(QStringLiteral("abandon,v. 放弃\napple,n. 苹果\n"), false, true), false,
         Format::Csv, abandonApple);
+    // A lone surrogate cannot be written out: it reads as a broken character.
+    row("utf-16 lone surrogate", "list.txt", ImportFiles::utf16(QStringLiteral("ab\t甲") + QChar(0xDDB2) + u'\n', true, true),
+        false, Format::Tsv, {QStringLiteral("ab=甲\uFFFD@1")});
     QByteArray binary(3000, '\0');
     for (int i = 0; i < binary.size(); ++i)
         binary[i] = char((i * 7919) % 251);
