@@ -1,4 +1,5 @@
 #include "library/GroupLoader.h"
+#include "library/ImportTask.h"
 #include "library/Importer.h"
 #include "library/WordFile.h"
 #include "text/TextCodec.h"
@@ -6,6 +7,7 @@
 #include "ImportFiles.h"
 #include "TestFiles.h"
 
+#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -63,6 +65,7 @@ private slots:
     void fileShapes_data();
     void fileShapes();
     void chosenColumnsAndTraps();
+    void taskGivesOnlyTheLatestParse();
     void encodings_data();
     void encodings();
     void guessFormat_data();
@@ -267,6 +270,31 @@ void TestImporter::chosenColumnsAndTraps()
     QCOMPARE(outcome.headerLine, 1);
     QCOMPARE(outcome.sample, (QList<QStringList>{QStringLiteral("No.,Word,Meaning").split(u','), QStringLiteral("1,cat,猫").split(u',')}));
     QCOMPARE(outcome.choice.roles, (QList<Role>{Role::Number, Role::Word, Role::Meaning}));
+}
+
+void TestImporter::taskGivesOnlyTheLatestParse()
+{
+    // A choice changed while a big file is still being read: the first
+    // parse's result never arrives, only the second's, with its library.
+    const QByteArray big = ImportFiles::numberedTsv(200000);
+    ImportTask task;
+    QSignalSpy finished(&task, &ImportTask::finished);
+    task.start(big, Choice{Format::Tsv, {}}, {});
+    task.start(big, Choice{Format::Tsv, {Role::Meaning, Role::Word}}, {});
+    QVERIFY(task.isRunning());
+    QVERIFY(finished.wait(60000));
+    QVERIFY(!finished.wait(300));
+    QCOMPARE(finished.size(), 1);
+    const auto outcome = finished[0][0].value<Outcome>();
+    QCOMPARE(outcome.choice.roles, (QList<Role>{Role::Meaning, Role::Word}));
+    QCOMPARE(outcome.records.size(), 200000);
+    QCOMPARE(finished[0][1].toByteArray(), libraryBytes(outcome.records));
+    QVERIFY(!task.isRunning());
+
+    // Gone while parsing: its thread is stopped and waited for.
+    auto doomed = std::make_unique<ImportTask>();
+    doomed->start(big, Choice{Format::Tsv, {}}, {});
+    doomed.reset();
 }
 
 void TestImporter::encodings_data()
