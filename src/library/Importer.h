@@ -72,7 +72,14 @@ enum class Role {
 // content).
 struct Choice
 {
-    Format format = Format::Tsv;
+    // A format alone is a choice with the roles left to the guess.
+    Choice(Format format = Format::Tsv, const QList<Role> &roles = {})
+        : format(format)
+        , roles(roles)
+    {
+    }
+
+    Format format;
     QList<Role> roles;
 
     bool operator==(const Choice &other) const { return format == other.format && roles == other.roles; }

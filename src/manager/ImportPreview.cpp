@@ -22,7 +22,7 @@ const Import::Role kRoles[] = {Import::Role::Word, Import::Role::Meaning, Import
 
 } // namespace
 
-ImportPreview::ImportPreview(QWidget *parent, const QString &path, const QByteArray &bytes, Import::Format format,
+ImportPreview::ImportPreview(QWidget *parent, const QString &path, const QByteArray &bytes, const Import::Choice &choice,
                              const QString &name, const Import::MeaningLookup &lookup)
     : QDialog(parent)
     , m_bytes(bytes)
@@ -123,9 +123,9 @@ ImportPreview::ImportPreview(QWidget *parent, const QString &path, const QByteAr
         m_progress->show();
     });
     connect(m_task, &ImportTask::finished, this, &ImportPreview::showOutcome);
-    m_format->setCurrentIndex(m_format->findData(int(format)));
-    connect(m_format, &QComboBox::currentIndexChanged, this, [this] { startParse(Import::Choice{this->format(), {}}); });
-    startParse(Import::Choice{format, {}});
+    m_format->setCurrentIndex(m_format->findData(int(choice.format)));
+    connect(m_format, &QComboBox::currentIndexChanged, this, [this] { startParse(Import::Choice{format(), {}}); });
+    startParse(choice);
 }
 
 ImportPreview::~ImportPreview() = default;

@@ -30,7 +30,7 @@ public:
     // Rows of the file shown as columns.
     static constexpr int ColumnRows = 8;
 
-    ImportPreview(QWidget *parent, const QString &path, const QByteArray &bytes, Import::Format format,
+    ImportPreview(QWidget *parent, const QString &path, const QByteArray &bytes, const Import::Choice &choice,
                   const QString &name, const Import::MeaningLookup &lookup = {});
     ~ImportPreview() override;
 

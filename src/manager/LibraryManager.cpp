@@ -41,12 +41,13 @@ std::optional<QString> defaultAskText(QWidget *parent, const QString &title, con
 // The real preview, parsing with the dictionary's lookup.
 LibraryManager::ImportPreviewer defaultPreview(const Import::MeaningLookup &lookup)
 {
-    return [lookup](QWidget *parent, const QString &path, const QByteArray &bytes, Import::Format format,
+    return [lookup](QWidget *parent, const QString &path, const QByteArray &bytes, const Import::Choice &choice,
                     const QString &name) -> std::optional<LibraryManager::ImportChoice> {
-        ImportPreview preview(parent, path, bytes, format, name, lookup);
+        ImportPreview preview(parent, path, bytes, choice, name, lookup);
         if (preview.exec() != QDialog::Accepted || preview.isParsing())
             return std::nullopt;
-        return LibraryManager::ImportChoice{preview.format(), preview.name(), preview.outcome(), preview.library(), true};
+        return LibraryManager::ImportChoice{preview.format(),  preview.name(), preview.outcome(),
+                                            preview.library(), true,           preview.outcome().choice.roles};
     };
 }
 
@@ -404,16 +405,17 @@ void LibraryManager::importList()
     file.close();
 
     const TextCodec::Encoding iniEncoding = m_editor.encoding();
-    Import::Format format = Import::guessFormat(path, bytes);
+    // Asked again after a name is refused, the preview comes back with the
+    // format and the columns the user chose.
+    Import::Choice choice(Import::guessFormat(path, bytes));
     std::optional<ImportChoice> chosen;
     QString name = Import::suggestDisplayName(path, iniEncoding, LibraryListEditor::NameLimit);
     for (;;) {
-        const std::optional<ImportChoice> choice = m_preview(this, path, bytes, format, name);
-        if (!choice)
+        chosen = m_preview(this, path, bytes, choice, name);
+        if (!chosen)
             return;
-        format = choice->format;
-        name = choice->name;
-        chosen = choice;
+        choice = Import::Choice(chosen->format, chosen->roles);
+        name = chosen->name;
         const LibraryListEditor::Outcome problem = m_editor.checkName(name);
         if (problem != LibraryListEditor::Outcome::Done) {
             m_context.dialogs.message(outcomeText(problem));
@@ -425,7 +427,7 @@ void LibraryManager::importList()
     // The preview has parsed the file for the choice made; a previewer
     // that did not leaves it to be done here.
     if (!chosen->parsed) {
-        chosen->outcome = Import::parse(bytes, Import::Choice{format, {}}, m_context.meaningLookup);
+        chosen->outcome = Import::parse(bytes, choice, m_context.meaningLookup);
         if (!chosen->outcome.records.isEmpty())
             chosen->library = Import::libraryBytes(chosen->outcome.records);
     }

@@ -42,11 +42,13 @@ public:
         Import::Outcome outcome = {};
         QByteArray library = {};
         bool parsed = false;
+        // The columns as chosen; empty: guessed.
+        QList<Import::Role> roles = {};
     };
     // Shows the import preview of `bytes` (read from `path`), starting with
     // `format` and `name`; nullopt when cancelled.
     using ImportPreviewer = std::function<std::optional<ImportChoice>(
-        QWidget *parent, const QString &path, const QByteArray &bytes, Import::Format format, const QString &name)>;
+        QWidget *parent, const QString &path, const QByteArray &bytes, const Import::Choice &choice, const QString &name)>;
 
     explicit LibraryManager(const WindowContext &context);
     ~LibraryManager() override;

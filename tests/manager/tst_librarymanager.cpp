@@ -188,10 +188,10 @@ void TestLibraryManager::importsWithPreviewAndReport()
     QStringList previewRows;
     QString previewSummary;
     bool parsedAfterwards = false;
-    f.manager->setImportPreviewer([&](QWidget *parent, const QString &path, const QByteArray &bytes, Import::Format format,
+    f.manager->setImportPreviewer([&](QWidget *parent, const QString &path, const QByteArray &bytes, const Import::Choice &choice,
                                       const QString &name) -> std::optional<LibraryManager::ImportChoice> {
         // The real preview, looked at without running it.
-        ImportPreview preview(parent, path, bytes, format, name);
+        ImportPreview preview(parent, path, bytes, choice, name);
         QSignalSpy parsed(&preview, &ImportPreview::parsed);
         // Parsed on its own thread: nothing to see until it is done.
         parsedAfterwards = preview.isParsing() && parsed.wait();
@@ -223,13 +223,30 @@ void TestLibraryManager::importsWithPreviewAndReport()
 
     // Cancelled in the preview: nothing happens.
     f.dialogs.clear();
-    f.manager->setImportPreviewer([](QWidget *, const QString &, const QByteArray &, Import::Format, const QString &) {
+    f.manager->setImportPreviewer([](QWidget *, const QString &, const QByteArray &, const Import::Choice &, const QString &) {
         return std::optional<LibraryManager::ImportChoice>();
     });
     f.files << f.outside(QStringLiteral("more.tsv"), "a\tb\n");
     f.manager->importList();
     QVERIFY(f.dialogs.messages.isEmpty());
     QVERIFY(!QFile::exists(f.folder.dataPath(QStringLiteral("more.txt"))));
+
+    // A refused name brings the preview back with the columns as chosen.
+    QList<Import::Choice> shown;
+    f.manager->setImportPreviewer([&shown](QWidget *, const QString &, const QByteArray &, const Import::Choice &choice,
+                                           const QString &) -> std::optional<LibraryManager::ImportChoice> {
+        shown << choice;
+        if (shown.size() > 1)
+            return std::nullopt;
+        return LibraryManager::ImportChoice{Import::Format::Tsv, QStringLiteral("四级"), {}, {}, false,
+                                            {Import::Role::Meaning, Import::Role::Word}};
+    });
+    f.files << f.outside(QStringLiteral("more.tsv"), "a\tb\n");
+    f.manager->importList();
+    QCOMPARE(f.dialogs.messages, QStringList{QStringLiteral("已经有同名的词库！")});
+    QCOMPARE(shown.size(), 2);
+    QCOMPARE(shown[0].roles, QList<Import::Role>());
+    QCOMPARE(shown[1].roles, (QList<Import::Role>{Import::Role::Meaning, Import::Role::Word}));
 }
 
 void TestLibraryManager::previewColumnMapping()
@@ -415,8 +432,8 @@ void TestLibraryManager::failedRegistrationLeavesNothingBehind()
     const QString error = mount.readOnly(f.folder.iniPath());
     QVERIFY2(error.isEmpty(), qPrintable(error));
     f.files << f.outside(QStringLiteral("list.tsv"), "a\t甲\n");
-    f.manager->setImportPreviewer([](QWidget *, const QString &, const QByteArray &, Import::Format format, const QString &) {
-        return std::optional<LibraryManager::ImportChoice>(LibraryManager::ImportChoice{format, QStringLiteral("新")});
+    f.manager->setImportPreviewer([](QWidget *, const QString &, const QByteArray &, const Import::Choice &choice, const QString &) {
+        return std::optional<LibraryManager::ImportChoice>(LibraryManager::ImportChoice{choice.format, QStringLiteral("新")});
     });
     f.manager->importList();
     QCOMPARE(f.dialogs.messages, QStringList{QStringLiteral("无法写入设置文件 lexvan.ini，词库列表没有改动！")});
