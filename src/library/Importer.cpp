@@ -880,7 +880,11 @@ void parseText(const QString &text, const MeaningLookup &lookup, const Progress 
             outcome.error = Error::Cancelled;
             return;
         }
+        // Blank is what the line holds, not its fields: a line of only a
+        // separator ("=") is reported, not passed over.
         bool blank = !row.unclosed;
+        if (blank && !row.raw.isEmpty())
+            blank = tidy(row.raw).isEmpty();
         for (const QString &field : std::as_const(row.fields)) {
             if (!blank)
                 break;

@@ -227,8 +227,8 @@ void TestImporter::fileShapes_data()
         {QStringLiteral("well-known=著名的@1"), QStringLiteral("give up=放弃 - 抛弃@2")});
     row("semicolon", "list.txt", u8("abandon;v. 放弃; 抛弃\napple;n. 苹果\n"), false, Format::Semicolon,
         {QStringLiteral("abandon=v. 放弃; 抛弃@1"), QStringLiteral("apple=n. 苹果@2")}, {}, {QStringLiteral("1:joined")});
-    row("equals", "list.txt", u8("abandon = v. 放弃, 抛弃\napple=n. 苹果\n"), false, Format::Equals,
-        {QStringLiteral("abandon=v. 放弃, 抛弃@1"), QStringLiteral("apple=n. 苹果@2")});
+    row("equals", "list.txt", u8("abandon = v. 放弃, 抛弃\napple=n. 苹果\n=\n"), false, Format::Equals,
+        {QStringLiteral("abandon=v. 放弃, 抛弃@1"), QStringLiteral("apple=n. 苹果@2")}, {QStringLiteral("3:no-word")});
     row("full-width colon and comma", "list.txt", u8("abandon：放弃，抛弃\napple，苹果\nlonely\n"), true, Format::FullWidth,
         {QStringLiteral("abandon=放弃，抛弃@1"), QStringLiteral("apple=苹果@2")}, {QStringLiteral("3:no-separator")});
 }
