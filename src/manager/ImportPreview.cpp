@@ -172,11 +172,6 @@ bool ImportPreview::isParsing() const
     return m_task->isRunning();
 }
 
-QString ImportPreview::roleName(Import::Role role)
-{
-    return Import::roleText(role);
-}
-
 void ImportPreview::startParse(const Import::Choice &choice)
 {
     m_accept->setEnabled(false);

@@ -47,9 +47,6 @@ public:
     const Import::Outcome &outcome() const { return m_outcome; }
     const QByteArray &library() const { return m_library; }
 
-    // Texts for the reports of the manager and the command line.
-    static QString roleName(Import::Role role);
-
 signals:
     // A parse has ended and its outcome is shown.
     void parsed();
