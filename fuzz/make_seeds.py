@@ -10,7 +10,9 @@ Formats (see the targets):
   fuzz_library   group number, LF, library file
   fuzz_delete    word, LF, library file
   fuzz_import    one byte for the format (0 library, 1 TSV, 2 CSV,
-                 3 flashcard export), then the file
+                 3 flashcard export, 4 semicolon, 5 dash, 6 equals,
+                 7 full-width, 8 spaces, 9 numbered, 10 word only; plus 11
+                 for a dictionary), then the file
 """
 
 import os
@@ -151,6 +153,28 @@ def import_seeds():
         "flashcard-unclosed": flashcard + b'"open\tclose"\n"never\tends\n' + gbk("好\t好\n"),
         "csv-gbk-that-reads-as-utf8": csv + gbk("hi,浣犲ソ\n"),
     }
+    semicolon, dash, equals, full_width, spaces, numbered, word_only = (bytes([n]) for n in range(4, 11))
+    with_dictionary = 11
+    utf16le = "abandon\tv. 放弃\r\napple\tn. 苹果\r\n".encode("utf-16-le")
+    seeds.update({
+        "flashcard-comma-columns": flashcard + "#separator:Comma\n#html:false\n#guid column:1\n#notetype column:2\n"
+        "#columns:GUID,Type,Front,Back\nq9w*E,Basic,vector<int>,整数向量\n#tag,Basic,\"a, b\",甲\n".encode("utf-8"),
+        "csv-header-columns": csv + "序号,单词,音标,释义\n1,abandon,[ə'bændən],v. 放弃, 抛弃\n2,apple,,\n".encode("utf-8"),
+        "tsv-excel-quotes": tsv + gbk('quote\t"n. 引语; ""引号"""\nsay\t"hi"\n'),
+        "tsv-utf16le-bom": tsv + b"\xff\xfe" + utf16le,
+        "tsv-utf16le-no-bom": tsv + utf16le,
+        "tsv-utf16be-bom": tsv + b"\xfe\xff" + "cat\t猫\n".encode("utf-16-be"),
+        "tsv-binary": tsv + bytes((n * 7919) % 251 for n in range(600)) + b"\t" + bytes(range(0, 200)),
+        "semicolon": semicolon + gbk('abandon;v. 放弃; 抛弃\n"x;y";乙\nlonely\n'),
+        "dash": dash + gbk("well-known - 著名的\ngive up - 放弃 - 抛弃\nno dash\n - 无词\n"),
+        "equals": equals + gbk("abandon = v. 放弃\n=无词\napple=\n"),
+        "full-width": full_width + "abandon：放弃，抛弃\napple，苹果\nlonely\n".encode("utf-8"),
+        "spaces": spaces + gbk("abandon   v. 放弃  抛弃\n  apple  n. 苹果\none space only\n\u3000\u3000\n"),
+        "numbered": numbered + "1. abandon [ə'bændən] v. 放弃\n2、give up vt. 放弃\n3) /ˈæpl/ n. 苹果\n4.\n".encode("utf-8"),
+        "word-only": word_only + gbk("abandon\napple\ngive up\n123\n猫\n"),
+        "word-only-dictionary": bytes([10 + with_dictionary]) + gbk("abandon\napple\ngive up\nox\n"),
+        "tsv-dictionary": bytes([1 + with_dictionary]) + gbk("lone\nword\t\nab\t甲\n"),
+    })
     for name, data in seeds.items():
         write("fuzz_import", name, data)
 

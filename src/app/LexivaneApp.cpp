@@ -83,7 +83,12 @@ LexivaneApp::~LexivaneApp()
 
 WindowContext LexivaneApp::windowContext()
 {
-    return WindowContext{m_iniFile, *m_dialogs, dataDir(), m_browseRandom, *m_speaker, m_dictionary};
+    // Imports look meanings up on their parse threads: they get their own
+    // instance of the dictionary (read on their first lookup), so the
+    // windows' tooltips and a parse never share one.
+    if (!m_importMeanings)
+        m_importMeanings = Dictionary::meaningLookup(std::make_shared<Dictionary>(m_dictionary.candidates()));
+    return WindowContext{m_iniFile, *m_dialogs, dataDir(), m_browseRandom, *m_speaker, m_dictionary, m_importMeanings};
 }
 
 void LexivaneApp::start()

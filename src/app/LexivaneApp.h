@@ -12,6 +12,7 @@ struct TypedAnswer;
 #include <QPointer>
 #include <QString>
 
+#include <functional>
 #include <memory>
 
 class Form1;
@@ -141,6 +142,8 @@ private:
     UserDialogs *m_dialogs;
     // Declared before the windows' members: it outlives every window.
     Dictionary m_dictionary;
+    // The meaning lookup handed to imports (their own dictionary instance).
+    std::function<QString(const QString &)> m_importMeanings;
     QPointer<Form1> m_form1;
     QPointer<Form5> m_form5;
     // --- Box window members ---

@@ -25,6 +25,7 @@ int runHelp(const QStringList &arguments, CommandContext &context);
 const Verb verbs[] = {
     {"--help", "--help", runHelp},
     {"--lookup", "--lookup 单词    查词典：第一行单词和音标（制表符分隔），其后每行一条释义", runLookup},
+    {"--import-list", "--import-list 文件 [--name 词库名称] [--dry-run]", runImportList},
 };
 
 const Verb *findVerb(const QString &name)

@@ -2,11 +2,19 @@
 
 #include "cli/CommandLine.h"
 
+#include <functional>
+
 // One function a verb; `arguments` excludes the verb's own name.
 namespace cli {
 
 // --lookup WORD: the word, its phonetic and its meanings from the core
 // dictionary.
 int runLookup(const QStringList &arguments, CommandContext &context);
+// lexivane --import-list FILE [--name NAME] [--dry-run]: imports a word list
+// as the library manager does; with --dry-run prints word<TAB>meaning.
+int runImportList(const QStringList &arguments, CommandContext &context);
+// The dictionary's meaning of a word for the verbs that fill meanings in; an
+// empty function when no dictionary is at hand.
+std::function<QString(const QString &)> meaningLookupFor(const CommandContext &context);
 
 } // namespace cli

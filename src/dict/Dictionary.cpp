@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <mutex>
 #include <utility>
 
 namespace {
@@ -233,7 +234,14 @@ QString Dictionary::meaningLine(const QString &word)
 
 std::function<QString(const QString &)> Dictionary::meaningLookup(std::shared_ptr<Dictionary> dictionary)
 {
-    return [dictionary](const QString &word) { return dictionary->meaningLine(word); };
+    // Imports call this from their parse threads, and a new parse can start
+    // while an older one is still winding down: one lookup at a time, so the
+    // first call's load is never raced.
+    auto mutex = std::make_shared<std::mutex>();
+    return [dictionary, mutex](const QString &word) {
+        const std::lock_guard<std::mutex> lock(*mutex);
+        return dictionary->meaningLine(word);
+    };
 }
 
 QString Dictionary::describe(const QString &word, bool withMeaning)

@@ -63,7 +63,7 @@ public:
     QString meaningLine(const QString &word);
     // meaningLine() of a dictionary shared with whoever holds the function
     // (an import that fills in the meanings of a plain word list); the file
-    // is read on the first call.
+    // is read on the first call. The function may be called from any thread.
     static std::function<QString(const QString &)> meaningLookup(std::shared_ptr<Dictionary> dictionary);
     // The word and its phonetic on one line, then (with `withMeaning`) its
     // full meaning, as plain text for a tooltip; empty when the word is not
@@ -75,6 +75,8 @@ public:
     State state() const { return m_state; }
     // The file used (or the first candidate, when none exists).
     QString path() const { return m_path; }
+    // The files this dictionary tries, in order.
+    QStringList candidates() const { return m_candidates; }
     int entryCount() const { return int(m_lines.size()); }
 
     // Undoes the file's escapes in a translation: "\n" to a line break,

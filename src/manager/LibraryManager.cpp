@@ -1,5 +1,6 @@
 #include "manager/LibraryManager.h"
 
+#include "library/ImportReport.h"
 #include "library/LibraryStats.h"
 #include "library/ReadyMade.h"
 #include "manager/ImportPreview.h"
@@ -37,28 +38,17 @@ std::optional<QString> defaultAskText(QWidget *parent, const QString &title, con
     return answer;
 }
 
-std::optional<LibraryManager::ImportChoice> defaultPreview(QWidget *parent, const QString &path, const QByteArray &bytes,
-                                                           Import::Format format, const QString &name)
+// The real preview, parsing with the dictionary's lookup.
+LibraryManager::ImportPreviewer defaultPreview(const Import::MeaningLookup &lookup)
 {
-    ImportPreview preview(parent, path, bytes, format, name);
-    if (preview.exec() != QDialog::Accepted)
-        return std::nullopt;
-    return LibraryManager::ImportChoice{preview.format(), preview.name()};
-}
-
-QString reasonText(Import::SkipReason reason)
-{
-    switch (reason) {
-    case Import::SkipReason::NoSeparator:
-        return QStringLiteral("没有分隔符");
-    case Import::SkipReason::NoWord:
-        return QStringLiteral("没有单词");
-    case Import::SkipReason::NoMeaning:
-        return QStringLiteral("没有释义");
-    case Import::SkipReason::UnclosedQuote:
-        return QStringLiteral("引号没有结束");
-    }
-    return {};
+    return [lookup](QWidget *parent, const QString &path, const QByteArray &bytes, const Import::Choice &choice,
+                    const QString &name) -> std::optional<LibraryManager::ImportChoice> {
+        ImportPreview preview(parent, path, bytes, choice, name, lookup);
+        if (preview.exec() != QDialog::Accepted || preview.isParsing())
+            return std::nullopt;
+        return LibraryManager::ImportChoice{preview.format(),  preview.name(), preview.outcome(),
+                                            preview.library(), true,           preview.outcome().choice.roles};
+    };
 }
 
 } // namespace
@@ -69,7 +59,7 @@ LibraryManager::LibraryManager(const WindowContext &context)
     , m_editor(context.ini)
     , m_chooseFile(defaultChooseFile)
     , m_askText(defaultAskText)
-    , m_preview(defaultPreview)
+    , m_preview(defaultPreview(context.meaningLookup))
 {
     createControls();
     refresh();
@@ -287,16 +277,7 @@ QString LibraryManager::outcomeText(LibraryListEditor::Outcome outcome) const
 
 QString LibraryManager::skippedText(const QList<Import::SkippedLine> &skipped)
 {
-    if (skipped.isEmpty())
-        return {};
-    constexpr int Listed = 10;
-    QStringList lines;
-    for (int i = 0; i < skipped.size() && i < Listed; ++i)
-        lines << QStringLiteral("第 %1 行（%2）").arg(skipped[i].line).arg(reasonText(skipped[i].reason));
-    QString text = QStringLiteral("跳过 %1 行：").arg(skipped.size()) + lines.join(QStringLiteral("、"));
-    if (skipped.size() > Listed)
-        text += QStringLiteral("等");
-    return text + QStringLiteral("。");
+    return Import::skippedText(skipped);
 }
 
 bool LibraryManager::fileNameTaken(const QString &fileName) const
@@ -424,16 +405,17 @@ void LibraryManager::importList()
     file.close();
 
     const TextCodec::Encoding iniEncoding = m_editor.encoding();
-    Import::Format format = Import::guessFormat(path, bytes);
-    if (format == Import::Format::WordLibrary)
-        format = Import::Format::Tsv; // a list without tabs: let the preview show what is wrong
+    // Asked again after a name is refused, the preview comes back with the
+    // format and the columns the user chose.
+    Import::Choice choice(Import::guessFormat(path, bytes));
+    std::optional<ImportChoice> chosen;
     QString name = Import::suggestDisplayName(path, iniEncoding, LibraryListEditor::NameLimit);
     for (;;) {
-        const std::optional<ImportChoice> choice = m_preview(this, path, bytes, format, name);
-        if (!choice)
+        chosen = m_preview(this, path, bytes, choice, name);
+        if (!chosen)
             return;
-        format = choice->format;
-        name = choice->name;
+        choice = Import::Choice(chosen->format, chosen->roles);
+        name = chosen->name;
         const LibraryListEditor::Outcome problem = m_editor.checkName(name);
         if (problem != LibraryListEditor::Outcome::Done) {
             m_context.dialogs.message(outcomeText(problem));
@@ -442,9 +424,21 @@ void LibraryManager::importList()
         break;
     }
 
-    const Import::Outcome outcome = Import::parse(bytes, format);
-    if (outcome.error == Import::Error::NoRecords) {
-        m_context.dialogs.message(QStringLiteral("没有导入任何单词！") + skippedText(outcome.skipped));
+    // The preview has parsed the file for the choice made; a previewer
+    // that did not leaves it to be done here.
+    if (!chosen->parsed) {
+        chosen->outcome = Import::parse(bytes, choice, m_context.meaningLookup);
+        if (!chosen->outcome.records.isEmpty())
+            chosen->library = Import::libraryBytes(chosen->outcome.records);
+    }
+    const Import::Outcome &outcome = chosen->outcome;
+    if (outcome.error == Import::Error::NotText) {
+        m_context.dialogs.message(QStringLiteral("这个文件不是文本文件，不能导入！"));
+        return;
+    }
+    if (outcome.records.isEmpty()) {
+        m_context.dialogs.message(QStringLiteral("没有导入任何单词！") + skippedText(outcome.skipped)
+                                  + Import::notesText(outcome));
         return;
     }
     const QString fileName = Import::suggestFileName(path, iniEncoding, LibraryListEditor::NameLimit,
@@ -454,7 +448,9 @@ void LibraryManager::importList()
                          .arg(outcome.records.size());
     if (!outcome.skipped.isEmpty())
         report += u'\n' + skippedText(outcome.skipped);
-    registerNewFile(name.trimmed(), fileName, Import::libraryBytes(outcome.records), report);
+    if (!Import::notesText(outcome).isEmpty())
+        report += u'\n' + Import::notesText(outcome);
+    registerNewFile(name.trimmed(), fileName, chosen->library, report);
 }
 
 void LibraryManager::renameSelected()

@@ -33,16 +33,22 @@ public:
     // Asks for a line of text; nullopt when cancelled.
     using TextAsker =
         std::function<std::optional<QString>(QWidget *parent, const QString &title, const QString &label, const QString &text)>;
-    // What the user settles in the import preview.
+    // What the user settles in the import preview, with the preview's parse
+    // of the file for that choice when it made one (`parsed`).
     struct ImportChoice
     {
         Import::Format format = Import::Format::Tsv;
         QString name;
+        Import::Outcome outcome = {};
+        QByteArray library = {};
+        bool parsed = false;
+        // The columns as chosen; empty: guessed.
+        QList<Import::Role> roles = {};
     };
     // Shows the import preview of `bytes` (read from `path`), starting with
     // `format` and `name`; nullopt when cancelled.
     using ImportPreviewer = std::function<std::optional<ImportChoice>(
-        QWidget *parent, const QString &path, const QByteArray &bytes, Import::Format format, const QString &name)>;
+        QWidget *parent, const QString &path, const QByteArray &bytes, const Import::Choice &choice, const QString &name)>;
 
     explicit LibraryManager(const WindowContext &context);
     ~LibraryManager() override;

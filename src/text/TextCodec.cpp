@@ -143,6 +143,58 @@ QByteArray encode(const QString &text, Encoding encoding)
     return encoder.encode(text);
 }
 
+Utf16Guess detectUtf16(QByteArrayView bytes)
+{
+    if (bytes.size() >= 2) {
+        const uchar first = uchar(bytes[0]);
+        const uchar second = uchar(bytes[1]);
+        if (first == 0xFF && second == 0xFE)
+            return {Utf16::LittleEndian, 2};
+        if (first == 0xFE && second == 0xFF)
+            return {Utf16::BigEndian, 2};
+    }
+    if (bytes.size() < 4 || bytes.size() % 2 != 0)
+        return {};
+    // Word lists hold Latin letters, digits, tabs and line ends: in UTF-16
+    // each of them has a zero byte on one side. GBK and UTF-8 text has no
+    // zero bytes at all, and binary files have them on both sides.
+    const qsizetype pairs = qMin<qsizetype>(bytes.size(), 4096) / 2;
+    qsizetype zeroHigh = 0; // zero in the odd place: little-endian ASCII
+    qsizetype zeroLow = 0;
+    for (qsizetype i = 0; i < pairs; ++i) {
+        const bool evenZero = bytes[2 * i] == 0;
+        const bool oddZero = bytes[2 * i + 1] == 0;
+        if (oddZero && !evenZero)
+            ++zeroHigh;
+        else if (evenZero && !oddZero)
+            ++zeroLow;
+    }
+    const auto clear = [pairs](qsizetype mostly, qsizetype other) { return mostly * 10 >= pairs * 3 && other * 20 <= mostly; };
+    if (clear(zeroHigh, zeroLow))
+        return {Utf16::LittleEndian, 0};
+    if (clear(zeroLow, zeroHigh))
+        return {Utf16::BigEndian, 0};
+    return {};
+}
+
+QString decodeUtf16(QByteArrayView bytes, Utf16 order)
+{
+    if (order == Utf16::None)
+        return {};
+    QStringDecoder decoder(order == Utf16::LittleEndian ? QStringDecoder::Utf16LE : QStringDecoder::Utf16BE,
+                           QStringDecoder::Flag::ConvertInitialBom | QStringDecoder::Flag::Stateless);
+    QString text = decoder.decode(bytes);
+    // Qt's decoder lets a lone surrogate through; written out again it would
+    // become "?" or an invalid sequence.
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        if (text[i].isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate())
+            ++i;
+        else if (text[i].isSurrogate())
+            text[i] = QChar::ReplacementCharacter;
+    }
+    return text;
+}
+
 QByteArray truncateToCharacters(QByteArrayView bytes, qsizetype maxBytes, Encoding encoding)
 {
     if (maxBytes <= 0)

@@ -37,6 +37,31 @@ QByteArray bom(Encoding encoding);
 QString decode(QByteArrayView bytes, Encoding encoding);
 QByteArray encode(const QString &text, Encoding encoding);
 
+// Text made elsewhere, such as a word list to import, may also be UTF-16:
+// Notepad's "Unicode" and Excel's "Unicode 文本" save it, with a byte-order
+// mark or (other programs) without one. Our own files never are, so `detect`
+// does not look for it; importers ask first.
+enum class Utf16 {
+    None,
+    LittleEndian,
+    BigEndian,
+};
+
+struct Utf16Guess
+{
+    Utf16 order = Utf16::None;
+    qsizetype bomLength = 0; // 0 or 2
+};
+
+// UTF-16 when the bytes start with its byte-order mark, or, without one,
+// when their length is even and the zero bytes of ASCII characters stand
+// in the odd (LE) or even (BE) places of most of the first 4 KB's pairs.
+Utf16Guess detectUtf16(QByteArrayView bytes);
+
+// Bytes (without BOM) of UTF-16 to text; a lone surrogate or an odd last
+// byte becomes U+FFFD.
+QString decodeUtf16(QByteArrayView bytes, Utf16 order);
+
 // Shortens `bytes` to at most `maxBytes` bytes without cutting a character in
 // half: a partial character at the end is dropped.
 QByteArray truncateToCharacters(QByteArrayView bytes, qsizetype maxBytes, Encoding encoding);

@@ -2,6 +2,8 @@
 
 #include <QString>
 
+#include <functional>
+
 class CIniFile;
 class Dictionary;
 class SingleRandom;
@@ -25,4 +27,9 @@ struct WindowContext
     WordSpeaker &speaker;
     // Phonetics and full meanings; read from its file on the first lookup.
     Dictionary &dictionary;
+    // The dictionary's meaning of a word (library style), or an empty string
+    // when it does not know the word; an empty function when there is no
+    // dictionary. Imports fill in missing meanings with it, on their own
+    // thread, so it must be safe to call from one.
+    std::function<QString(const QString &word)> meaningLookup;
 };

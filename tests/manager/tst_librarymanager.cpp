@@ -18,6 +18,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMenu>
+#include <QPushButton>
 #include <QSignalSpy>
 #include <QTableWidget>
 #include <QtTest>
@@ -120,6 +121,7 @@ private slots:
     void listsLibrariesWithCountsAndEncodings();
     void addsTwoLineLibraryAsItIs();
     void importsWithPreviewAndReport();
+    void previewColumnMapping();
     void refusesLongAndBoxNames_data();
     void refusesLongAndBoxNames();
     void renameMoveAndListsFollow();
@@ -185,10 +187,14 @@ void TestLibraryManager::importsWithPreviewAndReport()
     Fixture f;
     QStringList previewRows;
     QString previewSummary;
-    f.manager->setImportPreviewer([&](QWidget *parent, const QString &path, const QByteArray &bytes, Import::Format format,
+    bool parsedAfterwards = false;
+    f.manager->setImportPreviewer([&](QWidget *parent, const QString &path, const QByteArray &bytes, const Import::Choice &choice,
                                       const QString &name) -> std::optional<LibraryManager::ImportChoice> {
         // The real preview, looked at without running it.
-        ImportPreview preview(parent, path, bytes, format, name);
+        ImportPreview preview(parent, path, bytes, choice, name);
+        QSignalSpy parsed(&preview, &ImportPreview::parsed);
+        // Parsed on its own thread: nothing to see until it is done.
+        parsedAfterwards = preview.isParsing() && parsed.wait();
         auto *table = preview.findChild<QTableWidget *>(QStringLiteral("preview"));
         for (int row = 0; row < table->rowCount(); ++row)
             previewRows << table->item(row, 1)->text() + u'=' + table->item(row, 2)->text();
@@ -201,6 +207,7 @@ void TestLibraryManager::importsWithPreviewAndReport()
     f.files << f.outside(QStringLiteral("animals.csv.txt"), text.toUtf8());
     f.manager->importList();
 
+    QVERIFY(parsedAfterwards);
     QCOMPARE(previewRows.size(), ImportPreview::PreviewRows);
     QCOMPARE(previewRows.first(), QStringLiteral("cat=猫"));
     QVERIFY2(previewSummary.contains(QStringLiteral("共 31 个单词")), qPrintable(previewSummary));
@@ -216,13 +223,87 @@ void TestLibraryManager::importsWithPreviewAndReport()
 
     // Cancelled in the preview: nothing happens.
     f.dialogs.clear();
-    f.manager->setImportPreviewer([](QWidget *, const QString &, const QByteArray &, Import::Format, const QString &) {
+    f.manager->setImportPreviewer([](QWidget *, const QString &, const QByteArray &, const Import::Choice &, const QString &) {
         return std::optional<LibraryManager::ImportChoice>();
     });
     f.files << f.outside(QStringLiteral("more.tsv"), "a\tb\n");
     f.manager->importList();
     QVERIFY(f.dialogs.messages.isEmpty());
     QVERIFY(!QFile::exists(f.folder.dataPath(QStringLiteral("more.txt"))));
+
+    // A refused name brings the preview back with the columns as chosen.
+    QList<Import::Choice> shown;
+    f.manager->setImportPreviewer([&shown](QWidget *, const QString &, const QByteArray &, const Import::Choice &choice,
+                                           const QString &) -> std::optional<LibraryManager::ImportChoice> {
+        shown << choice;
+        if (shown.size() > 1)
+            return std::nullopt;
+        return LibraryManager::ImportChoice{Import::Format::Tsv, QStringLiteral("四级"), {}, {}, false,
+                                            {Import::Role::Meaning, Import::Role::Word}};
+    });
+    f.files << f.outside(QStringLiteral("more.tsv"), "a\tb\n");
+    f.manager->importList();
+    QCOMPARE(f.dialogs.messages, QStringList{QStringLiteral("已经有同名的词库！")});
+    QCOMPARE(shown.size(), 2);
+    QCOMPARE(shown[0].roles, QList<Import::Role>());
+    QCOMPARE(shown[1].roles, (QList<Import::Role>{Import::Role::Meaning, Import::Role::Word}));
+}
+
+void TestLibraryManager::previewColumnMapping()
+{
+    const auto parsedPreview = [](const QByteArray &bytes, Import::Format format) {
+        auto preview = std::make_unique<ImportPreview>(nullptr, QStringLiteral("list.csv"), bytes, format, QString());
+        QSignalSpy parsed(preview.get(), &ImportPreview::parsed);
+        return parsed.wait() ? std::move(preview) : nullptr;
+    };
+    const auto summaryOf = [](ImportPreview &preview) {
+        return preview.findChild<QLabel *>(QStringLiteral("summary"))->text();
+    };
+    using Import::Role;
+    auto preview = parsedPreview("单词,音标,释义\nabandon,[ə'bændən],v. 放弃\napple,/ˈæpl/,n. 苹果\n", Import::Format::Csv);
+    QVERIFY(preview);
+    QCOMPARE(preview->roles(), (QList<Role>{Role::Word, Role::Phonetic, Role::Meaning}));
+    auto *columns = preview->findChild<QTableWidget *>(QStringLiteral("columns"));
+    QCOMPARE(columns->item(2, 1)->text(), QStringLiteral("[ə'bændən]"));
+    QString summary = summaryOf(*preview);
+    QVERIFY2(summary.contains(QStringLiteral("共 2 个单词")) && summary.contains(QStringLiteral("第 1 行是表头"))
+                 && summary.contains(QStringLiteral("第 2 列“音标”不导入（")),
+             qPrintable(summary));
+    auto *accept = preview->findChild<QPushButton *>(QStringLiteral("accept"));
+    QVERIFY(accept->isEnabled());
+
+    // The user's choice is parsed again: no word column, nothing to import.
+    QSignalSpy parsed(preview.get(), &ImportPreview::parsed);
+    preview->setRole(0, Role::Ignore);
+    QVERIFY(!accept->isEnabled());
+    QVERIFY(parsed.wait());
+    QCOMPARE(preview->outcome().choice.roles, (QList<Role>{Role::Ignore, Role::Phonetic, Role::Meaning}));
+    QVERIFY(preview->outcome().records.isEmpty());
+    QVERIFY(!accept->isEnabled());
+    preview->setRole(0, Role::Word);
+    QVERIFY(parsed.wait());
+    QCOMPARE(preview->outcome().records.size(), 2);
+    QVERIFY(accept->isEnabled());
+
+    // A word-only list chosen as a two-line library is flagged, not
+    // silently paired into nonsense.
+    preview = parsedPreview("abandon\napple\ncat\ndog\n", Import::Format::WordLibrary);
+    QVERIFY(preview);
+    summary = summaryOf(*preview);
+    QVERIFY2(summary.contains(QStringLiteral("可能是每行一个单词的列表")), qPrintable(summary));
+    // Without a dictionary, the same list read as words says why nothing comes.
+    preview->setFormat(Import::Format::WordOnly);
+    QVERIFY(QSignalSpy(preview.get(), &ImportPreview::parsed).wait());
+    summary = summaryOf(*preview);
+    QVERIFY2(summary.contains(QStringLiteral("没有可用的词典")), qPrintable(summary));
+
+    // Not text at all: refused, nothing to accept.
+    QByteArray binary(4096, '\0');
+    binary[100] = '\t';
+    preview = parsedPreview(binary, Import::Format::Tsv);
+    QVERIFY(preview);
+    QVERIFY(summaryOf(*preview).contains(QStringLiteral("不是文本文件")));
+    QVERIFY(!preview->findChild<QPushButton *>(QStringLiteral("accept"))->isEnabled());
 }
 
 void TestLibraryManager::refusesLongAndBoxNames_data()
@@ -351,8 +432,8 @@ void TestLibraryManager::failedRegistrationLeavesNothingBehind()
     const QString error = mount.readOnly(f.folder.iniPath());
     QVERIFY2(error.isEmpty(), qPrintable(error));
     f.files << f.outside(QStringLiteral("list.tsv"), "a\t甲\n");
-    f.manager->setImportPreviewer([](QWidget *, const QString &, const QByteArray &, Import::Format format, const QString &) {
-        return std::optional<LibraryManager::ImportChoice>(LibraryManager::ImportChoice{format, QStringLiteral("新")});
+    f.manager->setImportPreviewer([](QWidget *, const QString &, const QByteArray &, const Import::Choice &choice, const QString &) {
+        return std::optional<LibraryManager::ImportChoice>(LibraryManager::ImportChoice{choice.format, QStringLiteral("新")});
     });
     f.manager->importList();
     QCOMPARE(f.dialogs.messages, QStringList{QStringLiteral("无法写入设置文件 lexvan.ini，词库列表没有改动！")});
