@@ -2,12 +2,12 @@
 
 #include "record/Fsrs.h"
 #include "record/ProgressData.h"
+#include "record/Schedule.h"
 
 #include <QDateTime>
 #include <QList>
 #include <QString>
 
-#include <deque>
 #include <memory>
 #include <optional>
 
@@ -23,6 +23,10 @@ struct AnswerRecord
     int pass = 0;    // 0 = first try, n = re-test pass n
     bool right = false;
     qint64 milliseconds = 0; // from the meaning shown to Enter
+    // The same time split where typing began; -1 when not measured.
+    qint64 reactionMs = -1; // meaning shown to the first key
+    qint64 typingMs = -1;   // first key to Enter
+    int characters = 0;     // characters typed
 };
 
 enum class BoxEventKind { Added = 1, Deleted = 2 };
@@ -66,7 +70,7 @@ public:
 
     // The schema this program writes; older databases are brought up to it
     // when opened, newer ones are left alone.
-    static constexpr int SchemaVersion = 1;
+    static constexpr int SchemaVersion = 2;
 
     enum class Status {
         Open,
@@ -125,11 +129,15 @@ public:
     WriteResult recordAnswers(const QList<AnswerRecord> &answers);
     WriteResult recordBoxEvent(const BoxEvent &event);
 
-    // The median time of the user's recent right answers at the first try,
-    // once there are enough of them to mean something.
-    std::optional<qint64> medianAnswerTime() const;
-    static constexpr int MedianWindow = 999;
-    static constexpr int MedianMinimum = 10;
+    // Recomputes every word's memory state and due time from the answers
+    // table, in one transaction, by the rules live answering follows (the
+    // same replay, answers taken in the order they were given). For a
+    // history that was merged or repaired.
+    WriteResult rebuildMemoryStates();
+
+    // The user's median reaction and typing time per character over recent
+    // right first tries, once there are enough of them to mean something.
+    Fsrs::TimingMedians timingMedians() const { return m_replayer.medians(); }
 
     std::optional<Fsrs::MemoryState> memoryState(const QString &libraryFile, const QString &word) const;
     std::optional<QDateTime> dueTime(const QString &libraryFile, const QString &word) const;
@@ -152,7 +160,7 @@ private:
     std::unique_ptr<Private> d;
     bool m_recording = false;
     Outcome m_outcome;
-    std::deque<qint64> m_recentTimes;
+    Schedule::Replayer m_replayer;
     int m_sinceCheckpoint = 0;
 
     WriteResult fail(const QString &what);

@@ -37,6 +37,8 @@ private slots:
     void firstTryMovesMemoryRetestDoesNot();
     void ratingFollowsMedian_data();
     void ratingFollowsMedian();
+    void repeatedGroupLeavesStates();
+    void rebuildMatchesLiveRecording();
     void dueWordsLongestOverdueFirst();
     void progressNumbersOnGeneratedHistory();
     void countsLibraryWords();
@@ -154,44 +156,135 @@ void TestRecordStore::firstTryMovesMemoryRetestDoesNot()
 
 void TestRecordStore::ratingFollowsMedian_data()
 {
-    QTest::addColumn<int>("earlierAnswers"); // right first tries of 1000 ms before
+    // Earlier right first tries: 1000 ms to the first key, 1000 ms for five
+    // characters.
+    QTest::addColumn<int>("earlierAnswers");
     QTest::addColumn<bool>("right");
-    QTest::addColumn<qint64>("ms");
+    QTest::addColumn<qint64>("reaction");
     QTest::addColumn<double>("stability"); // tells the rating apart
-    QTest::newRow("slow, no median yet") << 9 << true << qint64(50000) << 3.173;
+    QTest::newRow("slow, no medians yet") << 9 << true << qint64(50000) << 3.173;
     QTest::newRow("slow") << 10 << true << qint64(2001) << 1.18385;
-    QTest::newRow("twice the median") << 10 << true << qint64(2000) << 3.173;
-    QTest::newRow("fast") << 10 << true << qint64(499) << 15.69105;
-    QTest::newRow("half the median") << 10 << true << qint64(500) << 3.173;
-    QTest::newRow("wrong and fast") << 10 << false << qint64(100) << 0.40255;
+    QTest::newRow("quick") << 10 << true << qint64(499) << 15.69105;
+    QTest::newRow("wrong and quick") << 10 << false << qint64(100) << 0.40255;
 }
 
 void TestRecordStore::ratingFollowsMedian()
 {
     QFETCH(int, earlierAnswers);
     QFETCH(bool, right);
-    QFETCH(qint64, ms);
+    QFETCH(qint64, reaction);
     QFETCH(double, stability);
     {
         RecordStore store;
         QVERIFY(store.open(m_path).ok());
         for (int i = 0; i < earlierAnswers; ++i)
-            store.recordAnswer(answer(noon(), QStringLiteral("w%1").arg(i), true, 1000));
-        // Wrong answers and re-test passes do not count towards the median.
-        store.recordAnswer(answer(noon(), QStringLiteral("x"), false, 90000));
-        store.recordAnswer(answer(noon(), QStringLiteral("x"), true, 90000, 1));
+            store.recordAnswer(RecordFixtures::timed(answer(noon(), QStringLiteral("w%1").arg(i), true), 1000, 1000, 5));
+        // Wrong answers, re-test passes, pauses and unmeasured answers do not
+        // count towards the medians.
+        store.recordAnswer(RecordFixtures::timed(answer(noon(), QStringLiteral("x"), false), 90, 90, 5));
+        store.recordAnswer(RecordFixtures::timed(answer(noon(), QStringLiteral("x"), true, 0, 1), 90, 90, 5));
+        store.recordAnswer(RecordFixtures::timed(answer(noon(), QStringLiteral("y"), true), 90000, 90, 5));
+        store.recordAnswer(answer(noon(), QStringLiteral("z"), true, 10));
     }
-    // The median survives closing the program.
+    // The medians survive closing the program.
     RecordStore store;
     QVERIFY(store.open(m_path).ok());
-    if (earlierAnswers >= RecordStore::MedianMinimum)
-        QCOMPARE(store.medianAnswerTime(), std::optional<qint64>(1000));
-    else
-        QVERIFY(!store.medianAnswerTime());
-    store.recordAnswer(answer(noon(), QStringLiteral("target"), right, ms));
+    const Fsrs::TimingMedians medians = store.timingMedians();
+    QCOMPARE(bool(medians.reactionMs), earlierAnswers >= Schedule::Replayer::MedianMinimum);
+    if (medians.reactionMs) {
+        QCOMPARE(*medians.reactionMs, 1000.0);
+        QCOMPARE(*medians.msPerCharacter, 200.0);
+    }
+    store.recordAnswer(RecordFixtures::timed(answer(noon(), QStringLiteral("target"), right), reaction, 1000, 5));
     const auto state = store.memoryState(QStringLiteral("basic.txt"), QStringLiteral("target"));
     QVERIFY(state);
     QVERIFY2(near(state->stability, stability), qPrintable(QString::number(state->stability)));
+}
+
+void TestRecordStore::repeatedGroupLeavesStates()
+{
+    RecordStore store;
+    QVERIFY(store.open(m_path).ok());
+    // Medians first, so that quick answers would grade Easy if they counted.
+    for (int i = 0; i < 10; ++i)
+        store.recordAnswer(RecordFixtures::timed(answer(noon().addDays(-3), QStringLiteral("m%1").arg(i), true), 1000,
+                                                 1000, 5));
+    const QStringList group = {QStringLiteral("apple"), QStringLiteral("pear"), QStringLiteral("plum")};
+    auto pass = [&](const QDateTime &at, bool wrongPlum) {
+        for (const QString &word : group) {
+            const bool right = !(wrongPlum && word == QStringLiteral("plum"));
+            store.recordAnswer(RecordFixtures::timed(answer(at, word, right), 300, 500, 5));
+        }
+    };
+    auto states = [&] {
+        QStringList all;
+        for (const QString &word : group) {
+            const auto state = *store.memoryState(QStringLiteral("basic.txt"), word);
+            all << QStringLiteral("%1:%2:%3:%4")
+                       .arg(word)
+                       .arg(state.stability, 0, 'g', 12)
+                       .arg(state.difficulty, 0, 'g', 12)
+                       .arg(store.dueTime(QStringLiteral("basic.txt"), word)->toMSecsSinceEpoch());
+        }
+        return all;
+    };
+    pass(noon(), true);
+    const QStringList afterFirst = states();
+    // 否 at the end of the group: the same words again and again, quickly
+    // and all right, later the same study day (up to 3:59 the next morning).
+    pass(noon().addSecs(600), false);
+    pass(noon().addSecs(1200), false);
+    pass(Schedule::studyDayStart(Schedule::studyDay(noon())).addDays(1).addSecs(-60), false);
+    QCOMPARE(states(), afterFirst);
+    // Every answer is still in the record.
+    QCOMPARE(store.answerCount(), 10 + 4 * 3);
+    // The next study day counts again.
+    pass(Schedule::studyDayStart(Schedule::studyDay(noon())).addDays(1), false);
+    QVERIFY(states() != afterFirst);
+}
+
+void TestRecordStore::rebuildMatchesLiveRecording()
+{
+    // A month of a learner's answers: several libraries, lapses, re-test
+    // passes, repeated groups, pauses, answers from before timing was split.
+    QList<AnswerRecord> history;
+    quint32 seed = 12345;
+    auto next = [&seed](quint32 range) {
+        seed = seed * 1103515245u + 12345u;
+        return (seed >> 8) % range;
+    };
+    for (int day = 0; day < 30; ++day) {
+        for (int i = 0; i < 40; ++i) {
+            const QString word = QStringLiteral("w%1").arg(next(25));
+            const QString file = next(3) == 0 ? QStringLiteral("fruit.txt") : QStringLiteral("basic.txt");
+            const QDateTime at = noon().addDays(day).addSecs(qint64(i) * 97 + qint64(next(20000)));
+            AnswerRecord a = answer(at, word, next(4) != 0, 2000, int(next(4) == 0), file);
+            if (next(8) != 0)
+                a = RecordFixtures::timed(a, 300 + next(3000), 200 + next(3000), 1 + int(next(12)));
+            history.append(a);
+        }
+    }
+    std::stable_sort(history.begin(), history.end(),
+                     [](const AnswerRecord &a, const AnswerRecord &b) { return a.time < b.time; });
+    RecordStore store;
+    QVERIFY(store.open(m_path).ok());
+    for (const AnswerRecord &a : history)
+        QCOMPARE(store.recordAnswer(a), RecordStore::WriteResult::Written);
+    const QString columns =
+        QStringLiteral("SELECT group_concat(file || ':' || word || ':' || printf('%.12g', stability) || ':' ||"
+                       " printf('%.12g', difficulty) || ':' || last_review || ':' || due || ':' || reviews || ':' ||"
+                       " lapses, ' ') FROM (SELECT * FROM memory ORDER BY file, word)");
+    Inspector db(m_path);
+    const QString live = db.value(columns).toString();
+    QVERIFY(live.count(u' ') > 30);
+    const Fsrs::TimingMedians liveMedians = store.timingMedians();
+    // Damage the states, then rebuild them from the answers alone.
+    QVERIFY(db.exec(QStringLiteral("UPDATE memory SET stability = 99, due = 0, reviews = 7")));
+    QVERIFY(db.exec(QStringLiteral("DELETE FROM memory WHERE word = 'w3'")));
+    QCOMPARE(store.rebuildMemoryStates(), RecordStore::WriteResult::Written);
+    QCOMPARE(db.value(columns).toString(), live);
+    QCOMPARE(store.timingMedians().reactionMs, liveMedians.reactionMs);
+    QCOMPARE(store.timingMedians().msPerCharacter, liveMedians.msPerCharacter);
 }
 
 void TestRecordStore::dueWordsLongestOverdueFirst()
