@@ -360,6 +360,9 @@ void LexivaneApp::recordAnswer(const TypedAnswer &answer)
     row.pass = answer.pass;
     row.right = answer.right;
     row.milliseconds = answer.millis;
+    row.reactionMs = answer.reactionMillis;
+    row.typingMs = answer.typingMillis;
+    row.characters = answer.characters;
     if (m_record->recordAnswer(row) == RecordStore::WriteResult::Failed) {
         qWarning("Learning record stopped: %s", qUtf8Printable(m_record->lastOutcome().detail));
         sayRecordProblem();

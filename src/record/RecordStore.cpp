@@ -722,19 +722,53 @@ std::optional<QDateTime> RecordStore::dueTime(const QString &libraryFile, const 
     return QDateTime::fromMSecsSinceEpoch(query.value(0).toLongLong(), Qt::UTC);
 }
 
-QList<DueWord> RecordStore::dueWords(const QDateTime &now, int limit) const
+namespace {
+
+// The due test for `retention`, and its bound values. At the usual
+// retention it is the stored due time; a higher one falls due sooner, when
+// the elapsed time reaches the interval that retention gives. A word already
+// counted this study day waits for the next one: answering it again today
+// would move nothing.
+QString dueCondition(double retention)
+{
+    QString condition = QStringLiteral("last_review < :dayStart AND (due <= :now");
+    if (retention > Fsrs::TargetRetention)
+        condition += QStringLiteral(" OR (:now - last_review) >= stability * :msPerStability");
+    return condition + QLatin1Char(')');
+}
+
+void bindDue(QSqlQuery &query, const QDateTime &now, double retention)
+{
+    const qint64 ms = now.toMSecsSinceEpoch();
+    query.bindValue(QStringLiteral(":dayStart"),
+                    Schedule::studyDayStart(Schedule::studyDay(ms)).toMSecsSinceEpoch());
+    query.bindValue(QStringLiteral(":now"), ms);
+    if (retention > Fsrs::TargetRetention) {
+        // The interval per day of stability at that retention.
+        const double perStability = (std::pow(retention, 1 / Fsrs::Decay) - 1) / Fsrs::Factor;
+        query.bindValue(QStringLiteral(":msPerStability"), perStability * Schedule::MillisecondsPerDay);
+    }
+}
+
+} // namespace
+
+QList<DueWord> RecordStore::dueWords(const QDateTime &now, int limit, double retention) const
 {
     QList<DueWord> words;
     if (!d->db.isOpen() || limit <= 0)
         return words;
     QSqlQuery query(d->db);
     query.setForwardOnly(true);
-    // The due time orders by how long ago the review fell due; the word
-    // breaks ties so the order never depends on the storage.
-    query.prepare(QStringLiteral("SELECT library, file, word, meaning, due, stability, difficulty FROM memory"
-                                 " WHERE due <= ? ORDER BY due, file, word LIMIT ?"));
-    query.addBindValue(now.toMSecsSinceEpoch());
-    query.addBindValue(limit);
+    // The least likely to be recalled first: recall falls with the time since
+    // the last review over the stability, so that ratio orders them. With a
+    // backlog, a word nearly forgotten is not kept waiting behind one that
+    // fell due earlier but is still well held. The file and word break ties
+    // so the order never depends on the storage.
+    query.prepare(QStringLiteral("SELECT library, file, word, meaning, due, stability, difficulty FROM memory WHERE ") +
+                  dueCondition(retention) +
+                  QStringLiteral(" ORDER BY (:now - last_review) / max(stability, 1e-9) DESC, file, word LIMIT :limit"));
+    bindDue(query, now, retention);
+    query.bindValue(QStringLiteral(":limit"), limit);
     if (!query.exec())
         return words;
     while (query.next()) {
@@ -748,16 +782,73 @@ QList<DueWord> RecordStore::dueWords(const QDateTime &now, int limit) const
     return words;
 }
 
-int RecordStore::dueCount(const QDateTime &now) const
+int RecordStore::dueCount(const QDateTime &now, double retention) const
 {
     if (!d->db.isOpen())
         return 0;
     QSqlQuery query(d->db);
-    query.prepare(QStringLiteral("SELECT count(*) FROM memory WHERE due <= ?"));
-    query.addBindValue(now.toMSecsSinceEpoch());
+    query.prepare(QStringLiteral("SELECT count(*) FROM memory WHERE ") + dueCondition(retention));
+    bindDue(query, now, retention);
     if (!query.exec() || !query.next())
         return 0;
     return query.value(0).toInt();
+}
+
+int RecordStore::reviewsCountedOn(const QDate &day) const
+{
+    if (!d->db.isOpen())
+        return 0;
+    QSqlQuery query(d->db);
+    // A word whose first counted answer was today is new today, not reviewed.
+    query.prepare(QStringLiteral("SELECT count(*) FROM memory WHERE last_review >= ? AND last_review < ? AND reviews > 1"));
+    query.addBindValue(Schedule::studyDayStart(day).toMSecsSinceEpoch());
+    query.addBindValue(Schedule::studyDayStart(day.addDays(1)).toMSecsSinceEpoch());
+    if (!query.exec() || !query.next())
+        return 0;
+    return query.value(0).toInt();
+}
+
+QList<Schedule::WordState> RecordStore::wordStates() const
+{
+    QList<Schedule::WordState> states;
+    if (!d->db.isOpen())
+        return states;
+    QSqlQuery query(d->db);
+    query.setForwardOnly(true);
+    if (!query.exec(QStringLiteral("SELECT stability, difficulty, last_review, due, reviews, lapses FROM memory")))
+        return states;
+    while (query.next()) {
+        states.append({{query.value(0).toDouble(), query.value(1).toDouble()},
+                       query.value(2).toLongLong(),
+                       query.value(3).toLongLong(),
+                       query.value(4).toInt(),
+                       query.value(5).toInt()});
+    }
+    return states;
+}
+
+QHash<QString, RecordStore::MetWord> RecordStore::metWords() const
+{
+    QHash<QString, MetWord> met;
+    if (!d->db.isOpen())
+        return met;
+    QSqlQuery query(d->db);
+    query.setForwardOnly(true);
+    // The first answer to each word, whatever library it was asked from:
+    // a word met in one book is not new in another.
+    if (!query.exec(QStringLiteral("SELECT word, min(at) FROM answers GROUP BY word")))
+        return met;
+    while (query.next())
+        met.insert(query.value(0).toString(), {0, query.value(1).toLongLong()});
+    query.finish();
+    if (!query.exec(QStringLiteral("SELECT word, max(stability) FROM memory GROUP BY word")))
+        return met;
+    while (query.next()) {
+        const auto found = met.find(query.value(0).toString());
+        if (found != met.end())
+            found->stability = query.value(1).toDouble();
+    }
+    return met;
 }
 
 qint64 RecordStore::answerCount() const

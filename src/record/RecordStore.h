@@ -5,6 +5,7 @@
 #include "record/Schedule.h"
 
 #include <QDateTime>
+#include <QHash>
 #include <QList>
 #include <QString>
 
@@ -142,9 +143,24 @@ public:
     std::optional<Fsrs::MemoryState> memoryState(const QString &libraryFile, const QString &word) const;
     std::optional<QDateTime> dueTime(const QString &libraryFile, const QString &word) const;
 
-    // Words due at `now`, the longest overdue first, at most `limit`.
-    QList<DueWord> dueWords(const QDateTime &now, int limit) const;
-    int dueCount(const QDateTime &now) const;
+    // Words due at `now` for `retention`, the least likely to be recalled
+    // first, at most `limit`. A word counted earlier the same study day is
+    // not due again until the next.
+    QList<DueWord> dueWords(const QDateTime &now, int limit, double retention = Fsrs::TargetRetention) const;
+    int dueCount(const QDateTime &now, double retention = Fsrs::TargetRetention) const;
+    // Words whose review (not their first answer) counted on study day `day`.
+    int reviewsCountedOn(const QDate &day) const;
+
+    // Every word's state, for forecasts.
+    QList<Schedule::WordState> wordStates() const;
+    // Every word ever answered (by its spelling, over all libraries): its
+    // best stability and when it was first answered.
+    struct MetWord
+    {
+        double stability = 0;
+        qint64 firstAnswer = 0; // ms since 1970, UTC
+    };
+    QHash<QString, MetWord> metWords() const;
 
     // Everything the progress window shows, for the libraries given.
     ProgressData progress(const QList<LibraryInfo> &libraries, const QDate &today) const;

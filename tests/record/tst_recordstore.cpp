@@ -39,7 +39,7 @@ private slots:
     void ratingFollowsMedian();
     void repeatedGroupLeavesStates();
     void rebuildMatchesLiveRecording();
-    void dueWordsLongestOverdueFirst();
+    void dueWordsLeastRecalledFirst();
     void progressNumbersOnGeneratedHistory();
     void countsLibraryWords();
     void longSessionKeepsTheLogShort();
@@ -287,7 +287,7 @@ void TestRecordStore::rebuildMatchesLiveRecording()
     QCOMPARE(store.timingMedians().msPerCharacter, liveMedians.msPerCharacter);
 }
 
-void TestRecordStore::dueWordsLongestOverdueFirst()
+void TestRecordStore::dueWordsLeastRecalledFirst()
 {
     RecordStore store;
     QVERIFY(store.open(m_path).ok());
@@ -311,11 +311,13 @@ void TestRecordStore::dueWordsLongestOverdueFirst()
         return names;
     };
     QCOMPARE(store.dueCount(now), 5);
+    // b fell due after c but is less likely recalled (2 days on 0.4 of
+    // stability against 5 on 3.2), so it comes first.
     QCOMPARE(words(store.dueWords(now, 25)),
-             (QStringList{QStringLiteral("fruit.txt:a"), QStringLiteral("basic.txt:a"), QStringLiteral("basic.txt:c"),
-                          QStringLiteral("basic.txt:b"), QStringLiteral("basic.txt:f")}));
+             (QStringList{QStringLiteral("fruit.txt:a"), QStringLiteral("basic.txt:b"), QStringLiteral("basic.txt:a"),
+                          QStringLiteral("basic.txt:c"), QStringLiteral("basic.txt:f")}));
     QCOMPARE(words(store.dueWords(now, 2)),
-             (QStringList{QStringLiteral("fruit.txt:a"), QStringLiteral("basic.txt:a")}));
+             (QStringList{QStringLiteral("fruit.txt:a"), QStringLiteral("basic.txt:b")}));
     QVERIFY(store.dueWords(now, 0).isEmpty());
     const QList<DueWord> first = store.dueWords(now, 1);
     QCOMPARE(first[0].meaning, QStringLiteral("释义-a"));
@@ -325,6 +327,17 @@ void TestRecordStore::dueWordsLongestOverdueFirst()
     store.recordAnswer(answer(now, QStringLiteral("a"), true, 2000, 0, fruit));
     QCOMPARE(store.dueCount(now), 4);
     QCOMPARE(store.dueCount(now.addDays(3)), 6);
+    // A higher retention brings d (a day into 3.2 days of stability) forward.
+    QCOMPARE(store.dueCount(now.addDays(1)), 5);
+    QCOMPARE(store.dueCount(now.addDays(1), 0.95), 6);
+    QVERIFY(words(store.dueWords(now.addDays(1), 25, 0.95)).contains(QStringLiteral("basic.txt:d")));
+
+    // A word failed in the morning falls due that evening, but answering it
+    // again the same study day would count for nothing: it waits.
+    const QDateTime dayStart = Schedule::studyDayStart(Schedule::studyDay(now.addDays(30)));
+    store.recordAnswer(answer(dayStart.addSecs(3600), QStringLiteral("g"), false, 2000, 0, basic));
+    QVERIFY(!words(store.dueWords(dayStart.addSecs(20 * 3600), 25)).contains(QStringLiteral("basic.txt:g")));
+    QVERIFY(words(store.dueWords(dayStart.addDays(1), 25)).contains(QStringLiteral("basic.txt:g")));
 }
 
 void TestRecordStore::progressNumbersOnGeneratedHistory()
