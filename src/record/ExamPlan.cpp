@@ -87,9 +87,10 @@ bool ScheduleSettings::write(CIniFile &ini) const
     });
 }
 
-bool ScheduleSettings::clearPlan(CIniFile &ini)
+bool ScheduleSettings::clearPlan(CIniFile &ini, int dailyCap)
 {
     return ini.WriteChanges({
+        {Section, KeyDailyCap, QString::number(dailyCap)},
         {Section, KeyLibrary, std::nullopt},
         {Section, KeyLibraryFile, std::nullopt},
         {Section, KeyExamDate, std::nullopt},

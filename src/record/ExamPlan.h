@@ -36,8 +36,6 @@ struct ExamPlan
     // A new word costs its first try, its re-tests and reading the answer:
     // about this long.
     static constexpr int NewWordSeconds = 20;
-    // Words of this stability are known already and are not introduced.
-    static constexpr double KnownStability = 21.0;
 
     bool isActive() const { return !libraryFile.isEmpty() && examDate.isValid(); }
     int maxNewPerDay() const;
@@ -60,8 +58,8 @@ struct ScheduleSettings
 
     static ScheduleSettings read(CIniFile &ini);
     bool write(CIniFile &ini) const;
-    // Removes the plan (the cap stays).
-    static bool clearPlan(CIniFile &ini);
+    // Removes the plan and keeps `dailyCap`.
+    static bool clearPlan(CIniFile &ini, int dailyCap);
 };
 
 // How many reviews to offer on a day, given the cap, the new words planned

@@ -827,27 +827,19 @@ QList<Schedule::WordState> RecordStore::wordStates() const
     return states;
 }
 
-QHash<QString, RecordStore::MetWord> RecordStore::metWords() const
+QHash<QString, qint64> RecordStore::firstAnswers() const
 {
-    QHash<QString, MetWord> met;
+    QHash<QString, qint64> met;
     if (!d->db.isOpen())
         return met;
     QSqlQuery query(d->db);
     query.setForwardOnly(true);
-    // The first answer to each word, whatever library it was asked from:
-    // a word met in one book is not new in another.
+    // By spelling, whatever library the word was asked from: a word met in
+    // one book is not new in another.
     if (!query.exec(QStringLiteral("SELECT word, min(at) FROM answers GROUP BY word")))
         return met;
     while (query.next())
-        met.insert(query.value(0).toString(), {0, query.value(1).toLongLong()});
-    query.finish();
-    if (!query.exec(QStringLiteral("SELECT word, max(stability) FROM memory GROUP BY word")))
-        return met;
-    while (query.next()) {
-        const auto found = met.find(query.value(0).toString());
-        if (found != met.end())
-            found->stability = query.value(1).toDouble();
-    }
+        met.insert(query.value(0).toString(), query.value(1).toLongLong());
     return met;
 }
 

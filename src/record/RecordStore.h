@@ -153,14 +153,9 @@ public:
 
     // Every word's state, for forecasts.
     QList<Schedule::WordState> wordStates() const;
-    // Every word ever answered (by its spelling, over all libraries): its
-    // best stability and when it was first answered.
-    struct MetWord
-    {
-        double stability = 0;
-        qint64 firstAnswer = 0; // ms since 1970, UTC
-    };
-    QHash<QString, MetWord> metWords() const;
+    // When each word ever answered (by its spelling, over all libraries)
+    // was first answered, ms since 1970, UTC.
+    QHash<QString, qint64> firstAnswers() const;
 
     // Everything the progress window shows, for the libraries given.
     ProgressData progress(const QList<LibraryInfo> &libraries, const QDate &today) const;

@@ -5,6 +5,9 @@
 #include "record/RecordStore.h"
 
 #include <QHash>
+#include <QSet>
+
+#include <algorithm>
 
 namespace {
 
@@ -39,7 +42,7 @@ QHash<QString, Placed> placesIn(const QString &path)
 } // namespace
 
 QList<ReviewWord> pickReviewWords(const RecordStore &store, const QString &dataDir, const QDateTime &now, int count,
-                                  const std::function<QString(const QString &file)> &libraryOfFile)
+                                  const std::function<QString(const QString &file)> &libraryOfFile, double retention)
 {
     QList<ReviewWord> picked;
     if (count <= 0)
@@ -48,7 +51,7 @@ QList<ReviewWord> pickReviewWords(const RecordStore &store, const QString &dataD
     // Words passed over make room for later ones: ask for more until enough
     // are found or no more are due.
     for (int limit = count;; limit *= 2) {
-        const QList<DueWord> due = store.dueWords(now, limit);
+        const QList<DueWord> due = store.dueWords(now, limit, retention);
         picked.clear();
         for (const DueWord &candidate : due) {
             auto file = files.find(candidate.libraryFile);
@@ -67,4 +70,75 @@ QList<ReviewWord> pickReviewWords(const RecordStore &store, const QString &dataD
         if (due.size() < limit || limit > (1 << 24))
             return picked;
     }
+}
+
+QList<ReviewWord> unmetPlanWords(const RecordStore &store, const QString &dataDir, const ExamPlan &plan)
+{
+    QList<ReviewWord> unmet;
+    if (!plan.isActive())
+        return unmet;
+    QByteArray bytes;
+    if (!readWordFileBytes(dataDir + QLatin1Char('/') + plan.libraryFile, bytes))
+        return unmet;
+    const QHash<QString, qint64> met = store.firstAnswers();
+    QSet<QString> seen;
+    WordFileReader reader(std::move(bytes));
+    QString word;
+    QString meaning;
+    for (int index = 0; reader.readRecord(word, meaning) && !meaning.isEmpty(); ++index) {
+        if (met.contains(word) || seen.contains(word))
+            continue;
+        seen.insert(word);
+        unmet.append(ReviewWord{plan.library, plan.libraryFile, index / GroupSize + 1, word, meaning});
+    }
+    return unmet;
+}
+
+TodayPlan planToday(const RecordStore &store, const QString &dataDir, const ScheduleSettings &settings,
+                    const QDateTime &now)
+{
+    TodayPlan today;
+    const QDate day = Schedule::studyDay(now);
+    const ExamPlan &plan = settings.plan;
+    today.retention = plan.retentionOn(day);
+    int quota = 0;
+    if (plan.isActive()) {
+        today.unmet = unmetPlanWords(store, dataDir, plan);
+        // The day's share was fixed as it began: count back the words of
+        // the library met for the first time today.
+        const qint64 dayStart = Schedule::studyDayStart(day).toMSecsSinceEpoch();
+        QSet<QString> inLibrary;
+        QByteArray bytes;
+        if (readWordFileBytes(dataDir + QLatin1Char('/') + plan.libraryFile, bytes)) {
+            WordFileReader reader(std::move(bytes));
+            QString word;
+            QString meaning;
+            while (reader.readRecord(word, meaning) && !meaning.isEmpty())
+                inLibrary.insert(word);
+        }
+        int metToday = 0;
+        const QHash<QString, qint64> met = store.firstAnswers();
+        for (auto first = met.cbegin(); first != met.cend(); ++first) {
+            if (first.value() >= dayStart && inLibrary.contains(first.key()))
+                ++metToday;
+        }
+        quota = plan.newWordsOn(day, int(today.unmet.size()) + metToday);
+        today.newWords = std::max(0, std::min(quota - metToday, int(today.unmet.size())));
+    }
+    const int budget = reviewBudget(settings.dailyCap, quota, store.reviewsCountedOn(day));
+    today.reviews = std::min(store.dueCount(now, today.retention), budget);
+    return today;
+}
+
+QList<ReviewWord> pickTodayWords(const RecordStore &store, const QString &dataDir, const ScheduleSettings &settings,
+                                 const QDateTime &now, int count,
+                                 const std::function<QString(const QString &file)> &libraryOfFile)
+{
+    const TodayPlan today = planToday(store, dataDir, settings, now);
+    QList<ReviewWord> words =
+        pickReviewWords(store, dataDir, now, std::min(count, today.reviews), libraryOfFile, today.retention);
+    const int fresh = std::min<int>(count - int(words.size()), today.newWords);
+    for (int i = 0; i < fresh; ++i)
+        words.append(today.unmet[i]);
+    return words;
 }

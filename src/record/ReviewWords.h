@@ -1,5 +1,8 @@
 #pragma once
 
+#include "record/ExamPlan.h"
+#include "record/Fsrs.h"
+
 #include <QDateTime>
 #include <QList>
 #include <QString>
@@ -22,5 +25,28 @@ struct ReviewWord
 // their library files in `dataDir`: a word its file no longer holds (deleted,
 // or the file gone) is passed over. `libraryOfFile` gives the name the
 // library has in the lists today; without one the recorded name is kept.
+// Due for `retention` (see RecordStore::dueWords).
 QList<ReviewWord> pickReviewWords(const RecordStore &store, const QString &dataDir, const QDateTime &now, int count,
-                                  const std::function<QString(const QString &file)> &libraryOfFile = {});
+                                  const std::function<QString(const QString &file)> &libraryOfFile = {},
+                                  double retention = Fsrs::TargetRetention);
+
+// The words of the plan's library never answered yet (in any library), in
+// library order.
+QList<ReviewWord> unmetPlanWords(const RecordStore &store, const QString &dataDir, const ExamPlan &plan);
+
+// What 今日复习 holds for the rest of the study day of `now`.
+struct TodayPlan
+{
+    int reviews = 0;  // due reviews still to do, within the cap
+    int newWords = 0; // the plan's new words still to introduce
+    double retention = Fsrs::TargetRetention;
+    QList<ReviewWord> unmet; // the plan's words not met yet, in order
+    int total() const { return reviews + newWords; }
+};
+TodayPlan planToday(const RecordStore &store, const QString &dataDir, const ScheduleSettings &settings,
+                    const QDateTime &now);
+
+// The next group of 今日复习: due reviews first, then the plan's new words.
+QList<ReviewWord> pickTodayWords(const RecordStore &store, const QString &dataDir, const ScheduleSettings &settings,
+                                 const QDateTime &now, int count,
+                                 const std::function<QString(const QString &file)> &libraryOfFile = {});

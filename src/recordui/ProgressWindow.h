@@ -5,6 +5,7 @@
 #include <QWidget>
 
 class AccuracyChart;
+class ForecastChart;
 class HeatmapChart;
 class LibraryBarsChart;
 class QComboBox;
@@ -27,6 +28,7 @@ public:
     HeatmapChart *heatmap() const { return m_heatmap; }
     AccuracyChart *accuracy() const { return m_accuracy; }
     LibraryBarsChart *libraryBars() const { return m_bars; }
+    ForecastChart *forecast() const { return m_forecast; }
     QTableWidget *hardestTable() const { return m_table; }
 
 signals:
@@ -40,6 +42,7 @@ private:
     HeatmapChart *m_heatmap = nullptr;
     AccuracyChart *m_accuracy = nullptr;
     LibraryBarsChart *m_bars = nullptr;
+    ForecastChart *m_forecast = nullptr;
     QTableWidget *m_table = nullptr;
     QComboBox *m_box = nullptr;
     QPushButton *m_send = nullptr;

@@ -119,9 +119,9 @@ void TestExamPlan::settingsRoundTrip()
     QCOMPARE(back.plan.examDate, Exam);
     QCOMPARE(back.plan.newPerDay, 40);
     QCOMPARE(back.dailyCap, 300);
-    QVERIFY(ScheduleSettings::clearPlan(ini));
+    QVERIFY(ScheduleSettings::clearPlan(ini, 250));
     QVERIFY(!ScheduleSettings::read(ini).plan.isActive());
-    QCOMPARE(ScheduleSettings::read(ini).dailyCap, 300);
+    QCOMPARE(ScheduleSettings::read(ini).dailyCap, 250);
 }
 
 QTEST_APPLESS_MAIN(TestExamPlan)
