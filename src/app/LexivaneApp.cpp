@@ -411,7 +411,7 @@ ProgressWindow *LexivaneApp::openProgressWindow()
     const QDate today = Schedule::studyDay(now);
     const TodayPlan plan = planToday(*m_record, dataDir(), schedule, now);
     for (const DayPlayer::Day &day : forecastDays(m_record->wordStates(), schedule.plan, schedule.dailyCap,
-                                                  int(plan.unmet.size()), today))
+                                                  int(plan.unmet.size()), today, plan.reviewsDone, plan.newDone))
         data.forecast.append({day.date, day.reviews, day.newWords});
     if (schedule.plan.isActive())
         data.examDaysLeft = std::max(0, schedule.plan.daysLeft(today));

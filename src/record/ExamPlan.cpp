@@ -140,8 +140,10 @@ DayPlayer::Day DayPlayer::playDay(const Recall &recall, double newRecall)
     }
     std::stable_sort(due.begin(), due.end(), [](const Due &a, const Due &b) { return a.overdue > b.overdue; });
 
-    const int newWords = m_plan.newWordsOn(result.date, m_unmet);
-    const int budget = reviewBudget(m_cap, newWords, 0);
+    const bool first = m_day == 0;
+    const int quota = m_plan.newWordsOn(result.date, m_unmet + (first ? m_doneNew : 0));
+    const int newWords = std::max(0, quota - (first ? m_doneNew : 0));
+    const int budget = reviewBudget(m_cap, quota, first ? m_doneReviews : 0);
     const int taken = int(std::min<size_t>(due.size(), size_t(budget)));
     for (int k = 0; k < taken; ++k) {
         Word &word = m_words[due[size_t(k)].index];
@@ -163,9 +165,10 @@ DayPlayer::Day DayPlayer::playDay(const Recall &recall, double newRecall)
 }
 
 QList<DayPlayer::Day> forecastDays(const QList<Schedule::WordState> &states, const ExamPlan &plan, int dailyCap,
-                                   int unmet, const QDate &today, int days)
+                                   int unmet, const QDate &today, int reviewsDone, int newDone, int days)
 {
     DayPlayer player(plan, dailyCap, today);
+    player.setDoneOnFirstDay(reviewsDone, newDone);
     for (const Schedule::WordState &state : states) {
         if (state.memory.stability > 0 && std::isfinite(state.memory.stability))
             player.addWord(state.memory, int(today.daysTo(Schedule::studyDay(state.lastReview))));

@@ -96,6 +96,13 @@ public:
     void addWord(const Fsrs::MemoryState &memory, int lastDay);
     // Words of the plan's library not yet met, introduced in order.
     void setUnmet(int count) { m_unmet = count; }
+    // What day 0 has seen already (the forecast starts part-way through
+    // today): it counts against that day's cap and share of new words.
+    void setDoneOnFirstDay(int reviews, int newWords)
+    {
+        m_doneReviews = reviews;
+        m_doneNew = newWords;
+    }
 
     // Plays one day: due reviews (the least likely recalled first, up to
     // the budget), then the plan's new words, whose first try is recalled
@@ -112,10 +119,12 @@ private:
     QDate m_first;
     int m_day = 0;
     int m_unmet = 0;
+    int m_doneReviews = 0;
+    int m_doneNew = 0;
     QList<Word> m_words;
 };
 
 // The 30-day forecast: due reviews and new words per day, every review
 // assumed recalled.
 QList<DayPlayer::Day> forecastDays(const QList<Schedule::WordState> &states, const ExamPlan &plan, int dailyCap,
-                                   int unmet, const QDate &today, int days = 30);
+                                   int unmet, const QDate &today, int reviewsDone, int newDone, int days = 30);

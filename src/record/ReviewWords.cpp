@@ -122,10 +122,12 @@ TodayPlan planToday(const RecordStore &store, const QString &dataDir, const Sche
             if (first.value() >= dayStart && inLibrary.contains(first.key()))
                 ++metToday;
         }
+        today.newDone = metToday;
         quota = plan.newWordsOn(day, int(today.unmet.size()) + metToday);
         today.newWords = std::max(0, std::min(quota - metToday, int(today.unmet.size())));
     }
-    const int budget = reviewBudget(settings.dailyCap, quota, store.reviewsCountedOn(day));
+    today.reviewsDone = store.reviewsCountedOn(day);
+    const int budget = reviewBudget(settings.dailyCap, quota, today.reviewsDone);
     today.reviews = std::min(store.dueCount(now, today.retention), budget);
     return today;
 }

@@ -39,6 +39,8 @@ struct TodayPlan
 {
     int reviews = 0;  // due reviews still to do, within the cap
     int newWords = 0; // the plan's new words still to introduce
+    int reviewsDone = 0; // today, so far
+    int newDone = 0;
     double retention = Fsrs::TargetRetention;
     QList<ReviewWord> unmet; // the plan's words not met yet, in order
     int total() const { return reviews + newWords; }
