@@ -128,6 +128,11 @@ bool migrate(QSqlDatabase &db, int from, QSqlError &error)
             QStringLiteral("ALTER TABLE answers ADD COLUMN reaction_ms INTEGER NOT NULL DEFAULT -1"),
             QStringLiteral("ALTER TABLE answers ADD COLUMN typing_ms INTEGER NOT NULL DEFAULT -1"),
             QStringLiteral("ALTER TABLE answers ADD COLUMN chars INTEGER NOT NULL DEFAULT 0"),
+            // Due words are taken by how likely they are recalled, worked
+            // out from these columns: an index that holds them answers
+            // without reading the rows.
+            QStringLiteral("DROP INDEX memory_due"),
+            QStringLiteral("CREATE INDEX memory_due ON memory (due, last_review, stability)"),
         },
     };
     QSqlQuery query(db);
@@ -764,9 +769,15 @@ QList<DueWord> RecordStore::dueWords(const QDateTime &now, int limit, double ret
     // backlog, a word nearly forgotten is not kept waiting behind one that
     // fell due earlier but is still well held. The file and word break ties
     // so the order never depends on the storage.
-    query.prepare(QStringLiteral("SELECT library, file, word, meaning, due, stability, difficulty FROM memory WHERE ") +
+    // The inner query reads the index alone; only the words taken are read
+    // from the table.
+    query.prepare(QStringLiteral("SELECT m.library, m.file, m.word, m.meaning, m.due, m.stability, m.difficulty FROM"
+                                 " (SELECT file, word, (:now - last_review) / max(stability, 1e-9) AS overdue"
+                                 " FROM memory WHERE ") +
                   dueCondition(retention) +
-                  QStringLiteral(" ORDER BY (:now - last_review) / max(stability, 1e-9) DESC, file, word LIMIT :limit"));
+                  QStringLiteral(" ORDER BY overdue DESC, file, word LIMIT :limit) t"
+                                 " JOIN memory m ON m.file = t.file AND m.word = t.word"
+                                 " ORDER BY t.overdue DESC, t.file, t.word"));
     bindDue(query, now, retention);
     query.bindValue(QStringLiteral(":limit"), limit);
     if (!query.exec())

@@ -39,6 +39,7 @@ private slots:
     void ratingFollowsMedian();
     void repeatedGroupLeavesStates();
     void rebuildMatchesLiveRecording();
+    void firstSchemaIsMigratedAndRebuilt();
     void dueWordsLeastRecalledFirst();
     void progressNumbersOnGeneratedHistory();
     void countsLibraryWords();
@@ -285,6 +286,40 @@ void TestRecordStore::rebuildMatchesLiveRecording()
     QCOMPARE(db.value(columns).toString(), live);
     QCOMPARE(store.timingMedians().reactionMs, liveMedians.reactionMs);
     QCOMPARE(store.timingMedians().msPerCharacter, liveMedians.msPerCharacter);
+}
+
+void TestRecordStore::firstSchemaIsMigratedAndRebuilt()
+{
+    // A database of the first schema: answers without the timing split, and
+    // states the old rules gave (a repeated group counted again).
+    {
+        RecordStore store;
+        QVERIFY(store.open(m_path).ok());
+        store.recordAnswer(answer(noon(), QStringLiteral("apple"), true));
+        store.recordAnswer(answer(noon().addDays(2), QStringLiteral("apple"), false));
+    }
+    {
+        Inspector db(m_path);
+        for (const char *column : {"reaction_ms", "typing_ms", "chars"})
+            QVERIFY(db.exec(QStringLiteral("ALTER TABLE answers DROP COLUMN %1").arg(QLatin1String(column))));
+        QVERIFY(db.exec(QStringLiteral("UPDATE memory SET stability = 40, reviews = 9")));
+        QVERIFY(db.exec(QStringLiteral("PRAGMA user_version = 1")));
+    }
+    RecordStore store;
+    QVERIFY(store.open(m_path).ok());
+    Inspector db(m_path);
+    QCOMPARE(db.value(QStringLiteral("PRAGMA user_version")).toInt(), 2);
+    QCOMPARE(db.value(QStringLiteral("SELECT count(*) FROM answers WHERE reaction_ms = -1 AND chars = 0")).toInt(), 2);
+    // Good, then Again two days later: the states the answers give.
+    QVERIFY(std::abs(store.memoryState(QStringLiteral("basic.txt"), QStringLiteral("apple"))->stability - 0.98903849) <
+            1e-7);
+    QCOMPARE(db.value(QStringLiteral("SELECT reviews || '/' || lapses FROM memory")).toString(), QStringLiteral("2/1"));
+    // New answers carry the split.
+    store.recordAnswer(RecordFixtures::timed(answer(noon().addDays(3), QStringLiteral("pear"), true), 800, 900, 4));
+    QCOMPARE(db.value(QStringLiteral("SELECT reaction_ms || '/' || typing_ms || '/' || chars FROM answers"
+                                     " WHERE word = 'pear'"))
+                 .toString(),
+             QStringLiteral("800/900/4"));
 }
 
 void TestRecordStore::dueWordsLeastRecalledFirst()
