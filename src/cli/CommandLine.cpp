@@ -24,6 +24,7 @@ int runHelp(const QStringList &arguments, CommandContext &context);
 // `--help` first; the rest in the order the help lists them.
 const Verb verbs[] = {
     {"--help", "--help", runHelp},
+    {"--status", "--status [--json]", runStatus},
 };
 
 const Verb *findVerb(const QString &name)

@@ -320,6 +320,65 @@ void RecordStore::close()
     m_recording = false;
 }
 
+RecordStore::Outcome RecordStore::openReadOnly(const QString &path, int busyTimeoutMs)
+{
+    close();
+    m_replayer.clear();
+    auto failed = [this](Status status, const QString &detail) {
+        d->release();
+        m_outcome = {status, detail};
+        return m_outcome;
+    };
+    if (!QSqlDatabase::isDriverAvailable(QStringLiteral("QSQLITE")))
+        return failed(Status::NoDriver, QStringLiteral("the QSQLITE driver is not installed"));
+    // Never created here: a reader that finds nothing has nothing to read.
+    if (!QFileInfo(path).isFile())
+        return failed(Status::Failed, QStringLiteral("no record at %1").arg(path));
+    d->connection = nextConnectionName();
+    d->db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), d->connection);
+    d->db.setDatabaseName(path);
+    d->db.setConnectOptions(
+        QStringLiteral("QSQLITE_OPEN_READONLY;QSQLITE_BUSY_TIMEOUT=%1").arg(std::max(0, busyTimeoutMs)));
+    if (!d->db.open())
+        return failed(statusOf(d->db.lastError()), d->db.lastError().text());
+    QSqlQuery query(d->db);
+    if (!query.exec(QStringLiteral("PRAGMA user_version")) || !query.next())
+        return failed(statusOf(query.lastError()), query.lastError().text());
+    const int version = query.value(0).toInt();
+    query.finish();
+    // The first schema has every column the reading queries use.
+    if (version > SchemaVersion || version < 1)
+        return failed(version > SchemaVersion ? Status::TooNew : Status::Failed,
+                      QStringLiteral("schema version %1").arg(version));
+    m_outcome = {Status::Open, QString()};
+    return m_outcome;
+}
+
+int RecordStore::studyStreak(const QDate &today) const
+{
+    if (!d->db.isOpen())
+        return 0;
+    QSqlQuery query(d->db);
+    query.setForwardOnly(true);
+    query.prepare(QStringLiteral("SELECT day FROM days WHERE answers > 0 AND day <= ? ORDER BY day DESC"));
+    query.addBindValue(today.toJulianDay());
+    if (!query.exec())
+        return 0;
+    // A day not studied yet does not break the run up to yesterday.
+    qint64 expected = today.toJulianDay();
+    int streak = 0;
+    while (query.next()) {
+        const qint64 day = query.value(0).toLongLong();
+        if (streak == 0 && day == today.toJulianDay() - 1)
+            expected = day;
+        if (day != expected)
+            break;
+        ++streak;
+        --expected;
+    }
+    return streak;
+}
+
 RecordStore::Outcome RecordStore::open(const QString &path, int busyTimeoutMs, int setupTimeoutMs)
 {
     // Copies started together can meet a lock that SQLite reports at once,

@@ -109,6 +109,10 @@ public:
     // `setupTimeoutMs` the longest opening waits (copies started together
     // take turns creating or checking the schema).
     Outcome open(const QString &path, int busyTimeoutMs = 50, int setupTimeoutMs = 1000);
+    // Opens an existing database for reading only: nothing is created,
+    // migrated or written, and a running program's writes are never waited
+    // for longer than `busyTimeoutMs`. Recording stays off.
+    Outcome openReadOnly(const QString &path, int busyTimeoutMs = 0);
     void close();
 
     bool isRecording() const { return m_recording; }
@@ -159,6 +163,10 @@ public:
 
     // Everything the progress window shows, for the libraries given.
     ProgressData progress(const QList<LibraryInfo> &libraries, const QDate &today) const;
+
+    // Days in a row with answers (calendar days), up to today, or up to
+    // yesterday while today has none yet.
+    int studyStreak(const QDate &today) const;
 
     qint64 answerCount() const;
     qint64 boxEventCount() const;
