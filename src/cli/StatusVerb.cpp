@@ -39,8 +39,8 @@ int runStatus(const QStringList &arguments, CommandContext &context)
     const int examDays = settings.plan.isActive() ? settings.plan.daysLeft(today) : -1;
 
     if (json) {
-        context.out << "{\"due\": " << plan.reviews << ", \"new\": " << plan.newWords << ", \"exam_days\": "
-                    << (examDays >= 0 ? QString::number(examDays) : QStringLiteral("null"))
+        context.out << "{\"due\": " << plan.reviews << ", \"new\": " << plan.newWords
+                    << ", \"exam_days\": " << (examDays >= 0 ? QString::number(examDays) : QStringLiteral("null"))
                     << ", \"streak\": " << streak << "}\n";
     } else {
         context.out << "复习 " << plan.reviews << "  新词 " << plan.newWords;

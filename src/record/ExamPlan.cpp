@@ -107,7 +107,9 @@ int reviewBudget(int dailyCap, int newWordsToday, int reviewsDone)
 }
 
 DayPlayer::DayPlayer(const ExamPlan &plan, int dailyCap, const QDate &firstDay)
-    : m_plan(plan), m_cap(dailyCap), m_first(firstDay)
+    : m_plan(plan)
+    , m_cap(dailyCap)
+    , m_first(firstDay)
 {
 }
 

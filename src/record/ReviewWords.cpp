@@ -72,27 +72,29 @@ QList<ReviewWord> pickReviewWords(const RecordStore &store, const QString &dataD
     }
 }
 
-QList<ReviewWord> unmetPlanWords(const RecordStore &store, const QString &dataDir, const ExamPlan &plan)
+namespace {
+
+// The plan library's words in order, each once, with the group it falls in.
+QList<ReviewWord> planWordsIn(const QString &dataDir, const ExamPlan &plan)
 {
-    QList<ReviewWord> unmet;
-    if (!plan.isActive())
-        return unmet;
+    QList<ReviewWord> words;
     QByteArray bytes;
     if (!readWordFileBytes(dataDir + QLatin1Char('/') + plan.libraryFile, bytes))
-        return unmet;
-    const QHash<QString, qint64> met = store.firstAnswers();
+        return words;
     QSet<QString> seen;
     WordFileReader reader(std::move(bytes));
     QString word;
     QString meaning;
     for (int index = 0; reader.readRecord(word, meaning) && !meaning.isEmpty(); ++index) {
-        if (met.contains(word) || seen.contains(word))
-            continue;
-        seen.insert(word);
-        unmet.append(ReviewWord{plan.library, plan.libraryFile, index / GroupSize + 1, word, meaning});
+        if (!seen.contains(word)) {
+            seen.insert(word);
+            words.append(ReviewWord{plan.library, plan.libraryFile, index / GroupSize + 1, word, meaning});
+        }
     }
-    return unmet;
+    return words;
 }
+
+} // namespace
 
 TodayPlan planToday(const RecordStore &store, const QString &dataDir, const ScheduleSettings &settings,
                     const QDateTime &now)
@@ -103,35 +105,25 @@ TodayPlan planToday(const RecordStore &store, const QString &dataDir, const Sche
     today.retention = plan.retentionOn(day);
     int quota = 0;
     if (plan.isActive()) {
-        today.unmet = unmetPlanWords(store, dataDir, plan);
-        // The day's share was fixed as it began: count back the words of
-        // the library met for the first time today.
+        // The day's share was fixed as it began: the words of the library
+        // met for the first time today count towards it.
         const qint64 dayStart = Schedule::studyDayStart(day).toMSecsSinceEpoch();
-        QSet<QString> inLibrary;
-        QByteArray bytes;
-        if (readWordFileBytes(dataDir + QLatin1Char('/') + plan.libraryFile, bytes)) {
-            WordFileReader reader(std::move(bytes));
-            QString word;
-            QString meaning;
-            while (reader.readRecord(word, meaning) && !meaning.isEmpty())
-                inLibrary.insert(word);
-        }
-        int metToday = 0;
         const QHash<QString, qint64> met = store.firstAnswers();
-        for (auto first = met.cbegin(); first != met.cend(); ++first) {
-            if (first.value() >= dayStart && inLibrary.contains(first.key()))
-                ++metToday;
+        for (const ReviewWord &word : planWordsIn(dataDir, plan)) {
+            const auto first = met.constFind(word.word);
+            if (first == met.constEnd())
+                today.unmet.append(word);
+            else if (*first >= dayStart)
+                ++today.newDone;
         }
-        today.newDone = metToday;
-        quota = plan.newWordsOn(day, int(today.unmet.size()) + metToday);
-        today.newWords = std::max(0, std::min(quota - metToday, int(today.unmet.size())));
+        quota = plan.newWordsOn(day, int(today.unmet.size()) + today.newDone);
+        today.newWords = std::max(0, std::min(quota - today.newDone, int(today.unmet.size())));
     }
     today.reviewsDone = store.reviewsCountedOn(day);
     const int budget = reviewBudget(settings.dailyCap, quota, today.reviewsDone);
     today.reviews = std::min(store.dueCount(now, today.retention), budget);
     return today;
 }
-
 QList<ReviewWord> pickTodayWords(const RecordStore &store, const QString &dataDir, const ScheduleSettings &settings,
                                  const QDateTime &now, int count,
                                  const std::function<QString(const QString &file)> &libraryOfFile)

@@ -21,7 +21,7 @@ struct ReviewWord
     QString meaning; // as the library file has it now
 };
 
-// Up to `count` words due at `now`, the longest overdue first, read against
+// Up to `count` words due at `now`, the least likely recalled first, read against
 // their library files in `dataDir`: a word its file no longer holds (deleted,
 // or the file gone) is passed over. `libraryOfFile` gives the name the
 // library has in the lists today; without one the recorded name is kept.
@@ -30,15 +30,11 @@ QList<ReviewWord> pickReviewWords(const RecordStore &store, const QString &dataD
                                   const std::function<QString(const QString &file)> &libraryOfFile = {},
                                   double retention = Fsrs::TargetRetention);
 
-// The words of the plan's library never answered yet (in any library), in
-// library order.
-QList<ReviewWord> unmetPlanWords(const RecordStore &store, const QString &dataDir, const ExamPlan &plan);
-
 // What 今日复习 holds for the rest of the study day of `now`.
 struct TodayPlan
 {
-    int reviews = 0;  // due reviews still to do, within the cap
-    int newWords = 0; // the plan's new words still to introduce
+    int reviews = 0;     // due reviews still to do, within the cap
+    int newWords = 0;    // the plan's new words still to introduce
     int reviewsDone = 0; // today, so far
     int newDone = 0;
     double retention = Fsrs::TargetRetention;

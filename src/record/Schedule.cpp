@@ -8,8 +8,7 @@ namespace Schedule {
 
 namespace {
 
-template<typename T>
-std::optional<double> medianOf(const std::deque<T> &window)
+template <typename T> std::optional<double> medianOf(const std::deque<T> &window)
 {
     if (int(window.size()) < Replayer::MedianMinimum)
         return std::nullopt;
@@ -22,8 +21,7 @@ std::optional<double> medianOf(const std::deque<T> &window)
     return (lower + values[middle]) / 2;
 }
 
-template<typename T>
-void push(std::deque<T> &window, T value)
+template <typename T> void push(std::deque<T> &window, T value)
 {
     window.push_back(value);
     if (int(window.size()) > Replayer::MedianWindow)

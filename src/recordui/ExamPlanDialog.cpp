@@ -11,9 +11,11 @@
 #include <QSpinBox>
 #include <QVBoxLayout>
 
-ExamPlanDialog::ExamPlanDialog(const QList<LibraryInfo> &libraries, const ScheduleSettings &current,
-                               const QDate &today, QWidget *parent)
-    : QDialog(parent), m_libraries(libraries), m_today(today)
+ExamPlanDialog::ExamPlanDialog(const QList<LibraryInfo> &libraries, const ScheduleSettings &current, const QDate &today,
+                               QWidget *parent)
+    : QDialog(parent)
+    , m_libraries(libraries)
+    , m_today(today)
 {
     setObjectName(QStringLiteral("examPlanDialog"));
     setWindowTitle(QStringLiteral("考试计划"));
@@ -32,7 +34,7 @@ ExamPlanDialog::ExamPlanDialog(const QList<LibraryInfo> &libraries, const Schedu
     // The plan needs a day at least to introduce anything.
     m_exam->setMinimumDate(today.addDays(1));
     m_exam->setDate(current.plan.isActive() && current.plan.examDate > today ? current.plan.examDate
-                                                                              : today.addDays(60));
+                                                                             : today.addDays(60));
 
     m_byWords = new QRadioButton(QStringLiteral("每天最多新词"), this);
     m_byWords->setObjectName(QStringLiteral("byWords"));

@@ -68,7 +68,8 @@ void TestExamPlan::newWordsPerDay()
 void TestExamPlan::retentionRisesBeforeTheExam()
 {
     const ExamPlan plan = planFor(Exam);
-    const struct {
+    const struct
+    {
         int daysLeft;
         double retention;
     } table[] = {{60, 0.9}, {28, 0.9}, {21, 0.925}, {15, 0.9464286}, {14, 0.95}, {0, 0.95}, {-1, 0.9}};
