@@ -10,6 +10,7 @@
 #include "manager/LibraryManager.h"
 #include "record/RecordStore.h"
 #include "record/ReviewWords.h"
+#include "recordui/ExamPlanDialog.h"
 #include "recordui/ProgressWindow.h"
 #include "boxes/BoxStore.h"
 #include "settings/LibraryRegistry.h"
@@ -64,6 +65,7 @@ LexivaneApp::~LexivaneApp()
 {
     // --- Learning record windows teardown ---
     delete m_progressWindow.data();
+    delete m_examPlan.data();
     // --- Book menu and library manager teardown ---
     delete m_bookMenu.data();
     delete m_libraryManager.data();
@@ -250,8 +252,13 @@ void LexivaneApp::showBookMenu(const QPoint &globalPos)
     QAction *progress = m_bookMenu->addAction(QStringLiteral("学习记录"));
     progress->setObjectName(QStringLiteral("progressAction"));
     connect(progress, &QAction::triggered, this, [this] { openProgressWindow(); });
-    // Counted as the menu opens, so it is right after every answer.
-    const int due = m_record->dueCount(QDateTime::currentDateTime());
+    QAction *plan = m_bookMenu->addAction(QStringLiteral("考试计划…"));
+    plan->setObjectName(QStringLiteral("examPlanAction"));
+    connect(plan, &QAction::triggered, this, [this] { openExamPlan(); });
+    // Counted as the menu opens, so it is right after every answer: the due
+    // reviews within the day's cap, then the plan's new words.
+    const int due = planToday(*m_record, dataDir(), ScheduleSettings::read(m_iniFile), QDateTime::currentDateTime())
+                        .total();
     QAction *review = m_bookMenu->addAction(QStringLiteral("今日复习 (%1)").arg(due));
     review->setObjectName(QStringLiteral("reviewAction"));
     review->setEnabled(due > 0 && m_form1);
@@ -366,6 +373,9 @@ void LexivaneApp::recordAnswer(const TypedAnswer &answer)
     row.pass = answer.pass;
     row.right = answer.right;
     row.milliseconds = answer.millis;
+    row.reactionMs = answer.reactionMillis;
+    row.typingMs = answer.typingMillis;
+    row.characters = answer.characters;
     if (m_record->recordAnswer(row) == RecordStore::WriteResult::Failed) {
         qWarning("Learning record stopped: %s", qUtf8Printable(m_record->lastOutcome().detail));
         sayRecordProblem();
@@ -401,14 +411,18 @@ ProgressWindow *LexivaneApp::openProgressWindow()
         connect(m_progressWindow, &ProgressWindow::speak, this,
                 [this](const QString &word) { m_speaker->speakOnRequest(word); });
     }
-    QList<LibraryInfo> libraries;
-    for (const QString &name : LibraryRegistry::libraryNames(m_iniFile)) {
-        const QString file = LibraryRegistry::libraryFileName(m_iniFile, name);
-        if (file.isEmpty())
-            continue;
-        libraries.append(LibraryInfo{name, file, countLibraryWords(dataDir() + QLatin1Char('/') + file)});
-    }
-    m_progressWindow->setData(m_record->progress(libraries, QDate::currentDate()));
+    const QList<LibraryInfo> libraries = registeredLibraries();
+    ProgressData data = m_record->progress(libraries, QDate::currentDate());
+    const ScheduleSettings schedule = ScheduleSettings::read(m_iniFile);
+    const QDateTime now = QDateTime::currentDateTime();
+    const QDate today = Schedule::studyDay(now);
+    const TodayPlan plan = planToday(*m_record, dataDir(), schedule, now);
+    for (const DayPlayer::Day &day : forecastDays(m_record->wordStates(), schedule.plan, schedule.dailyCap,
+                                                  int(plan.unmet.size()), today, plan.reviewsDone, plan.newDone))
+        data.forecast.append({day.date, day.reviews, day.newWords});
+    if (schedule.plan.isActive())
+        data.examDaysLeft = std::max(0, schedule.plan.daysLeft(today));
+    m_progressWindow->setData(data);
     m_progressWindow->show();
     m_progressWindow->raise();
     m_progressWindow->activateWindow();
@@ -420,9 +434,47 @@ bool LexivaneApp::startReview()
     if (!m_form1)
         return false;
     return m_form1->startReview([this] {
-        return pickReviewWords(*m_record, dataDir(), QDateTime::currentDateTime(), ReviewSize,
-                               [this](const QString &file) { return libraryNameOfFile(file); });
+        return pickTodayWords(*m_record, dataDir(), ScheduleSettings::read(m_iniFile), QDateTime::currentDateTime(),
+                              ReviewSize, [this](const QString &file) { return libraryNameOfFile(file); });
     });
+}
+
+QList<LibraryInfo> LexivaneApp::registeredLibraries()
+{
+    QList<LibraryInfo> libraries;
+    for (const QString &name : LibraryRegistry::libraryNames(m_iniFile)) {
+        const QString file = LibraryRegistry::libraryFileName(m_iniFile, name);
+        if (file.isEmpty())
+            continue;
+        libraries.append(LibraryInfo{name, file, countLibraryWords(dataDir() + QLatin1Char('/') + file)});
+    }
+    return libraries;
+}
+
+ExamPlanDialog *LexivaneApp::openExamPlan()
+{
+    if (!m_examPlan) {
+        m_examPlan = new ExamPlanDialog(registeredLibraries(), ScheduleSettings::read(m_iniFile),
+                                        Schedule::studyDay(QDateTime::currentDateTime()), m_form1);
+        m_examPlan->setAttribute(Qt::WA_DeleteOnClose);
+        connect(m_examPlan, &ExamPlanDialog::saved, this, [this](const ScheduleSettings &settings) {
+            if (!settings.write(m_iniFile))
+                m_dialogs->message(QStringLiteral("考试计划没能保存。"));
+        });
+        connect(m_examPlan, &ExamPlanDialog::cleared, this, [this](int dailyCap) {
+            if (!ScheduleSettings::clearPlan(m_iniFile, dailyCap))
+                m_dialogs->message(QStringLiteral("考试计划没能保存。"));
+        });
+    }
+    m_examPlan->show();
+    m_examPlan->raise();
+    m_examPlan->activateWindow();
+    return m_examPlan;
+}
+
+ExamPlanDialog *LexivaneApp::examPlanDialog() const
+{
+    return m_examPlan;
 }
 
 QString LexivaneApp::libraryNameOfFile(const QString &file)

@@ -2,6 +2,7 @@
 
 #include "browse/SingleRandom.h"
 #include "dict/Dictionary.h"
+#include "record/ProgressData.h"
 #include "settings/CIniFile.h"
 #include "widgets/WindowContext.h"
 
@@ -23,6 +24,7 @@ class Form5;
 class LibraryManager;
 class ProgressWindow;
 class QMenu;
+class ExamPlanDialog;
 class RecordStore;
 class SpeechEngine;
 class SpeechSettingsDialog;
@@ -131,6 +133,9 @@ public:
     // library) or the test window is not open.
     bool startReview();
     static constexpr int ReviewSize = 25;
+    // "考试计划…" of the book menu (or brought to the front).
+    ExamPlanDialog *openExamPlan();
+    ExamPlanDialog *examPlanDialog() const;
 
 signals:
     void libraryListChanged();
@@ -164,6 +169,8 @@ private:
     std::unique_ptr<RecordStore> m_record;
     bool m_recordProblemSaid = false;
     QPointer<ProgressWindow> m_progressWindow;
+    QPointer<ExamPlanDialog> m_examPlan;
+    QList<LibraryInfo> registeredLibraries();
     void sendToBox(int box, const QString &word, const QString &meaning);
     QString libraryNameOfFile(const QString &file);
     void openRecord();

@@ -26,6 +26,7 @@ const Verb verbs[] = {
     {"--help", "--help", runHelp},
     {"--lookup", "--lookup 单词    查词典：第一行单词和音标（制表符分隔），其后每行一条释义", runLookup},
     {"--import-list", "--import-list 文件 [--name 词库名称] [--dry-run]", runImportList},
+    {"--status", "--status [--json]", runStatus},
 };
 
 const Verb *findVerb(const QString &name)

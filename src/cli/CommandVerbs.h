@@ -16,5 +16,8 @@ int runImportList(const QStringList &arguments, CommandContext &context);
 // The dictionary's meaning of a word for the verbs that fill meanings in; an
 // empty function when no dictionary is at hand.
 std::function<QString(const QString &)> meaningLookupFor(const CommandContext &context);
+// --status [--json]: today's reviews and new words, days to the exam and
+// the study streak, in one line.
+int runStatus(const QStringList &arguments, CommandContext &context);
 
 } // namespace cli

@@ -51,8 +51,12 @@ double stabilityAfterRecall(double d, double s, double r, Rating rating, const W
 double stabilityAfterLapse(double d, double s, double r, const Weights &w)
 {
     const double forgotten = w[11] * std::pow(d, -w[12]) * (std::pow(s + 1, w[13]) - 1) * std::exp(w[14] * (1 - r));
-    // Forgetting never makes a memory more stable than it was.
-    return std::min(forgotten, s);
+    // A lapse never leaves a memory more stable than a Good answer the same
+    // day would have taken it back down to: the short-term Good step
+    // multiplies stability by e^(w17 * w18), so a lapse keeps at most the
+    // stability divided by that. Capping at the old stability instead lets a
+    // word failed every other day settle above the floor for ever.
+    return std::min(forgotten, s / std::exp(w[17] * w[18]));
 }
 
 double shortTermStability(double s, Rating rating, const Weights &w)
@@ -97,16 +101,25 @@ MemoryState nextState(const MemoryState &state, double elapsedDays, Rating ratin
     return {clampStability(stability), nextDifficulty(d, rating, w)};
 }
 
-Rating rate(bool rightAtFirstTry, qint64 milliseconds, std::optional<qint64> medianMilliseconds)
+Rating rate(bool rightAtFirstTry, const AnswerTiming &timing, const TimingMedians &medians)
 {
     if (!rightAtFirstTry)
         return Rating::Again;
-    if (!medianMilliseconds || *medianMilliseconds <= 0)
+    // A long pause says nothing about the word (the phone rang); a right
+    // answer after one is an ordinary recall.
+    if (timing.totalMs() > PauseCapMs || !timing.hasDetail())
         return Rating::Good;
-    const qint64 median = *medianMilliseconds;
-    if (milliseconds > 2 * median)
+    const double reaction = double(timing.reactionMs);
+    const double perCharacter = timing.msPerCharacter();
+    const bool reactionKnown = medians.reactionMs && *medians.reactionMs > 0;
+    const bool typingKnown = medians.msPerCharacter && *medians.msPerCharacter > 0;
+    if ((reactionKnown && reaction > 2 * *medians.reactionMs) ||
+        (typingKnown && perCharacter > 2 * *medians.msPerCharacter))
         return Rating::Hard;
-    if (2 * milliseconds < median)
+    // Easy needs both: the word came at once and was typed at least as fast
+    // as usual. A quick start alone may be a guess typed slowly.
+    if (reactionKnown && typingKnown && 2 * reaction < *medians.reactionMs &&
+        perCharacter <= *medians.msPerCharacter)
         return Rating::Easy;
     return Rating::Good;
 }

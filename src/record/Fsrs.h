@@ -2,6 +2,7 @@
 
 #include <QtGlobal>
 
+#include <algorithm>
 #include <array>
 #include <optional>
 
@@ -57,10 +58,37 @@ MemoryState firstReview(Rating rating, const Weights &w = DefaultWeights);
 // time to happen, so stability moves by a fixed factor per rating).
 MemoryState nextState(const MemoryState &state, double elapsedDays, Rating rating, const Weights &w = DefaultWeights);
 
-// How an answer in the typing test rates: wrong at the first try is Again;
-// right but slower than twice the user's median answer time is Hard; right
-// in under half the median is Easy; any other right answer is Good. Without
-// a median (too few answers yet) a right answer is Good.
-Rating rate(bool rightAtFirstTry, qint64 milliseconds, std::optional<qint64> medianMilliseconds);
+// How long an answer took, split where the learner started typing: the
+// reaction (meaning shown to the first key) says how readily the word came;
+// the typing (first key to Enter) depends on the word's length, so it is
+// compared per character.
+struct AnswerTiming
+{
+    qint64 reactionMs = -1; // -1 when not known (answers recorded before it was)
+    qint64 typingMs = -1;
+    int characters = 0;
+    qint64 totalMs() const { return std::max<qint64>(0, reactionMs) + std::max<qint64>(0, typingMs); }
+    bool hasDetail() const { return reactionMs >= 0 && typingMs >= 0 && characters > 0; }
+    double msPerCharacter() const { return characters > 0 ? double(std::max<qint64>(0, typingMs)) / characters : 0; }
+};
+
+// The user's own medians over recent right first tries; empty until there
+// are enough answers to mean something.
+struct TimingMedians
+{
+    std::optional<double> reactionMs;
+    std::optional<double> msPerCharacter;
+};
+
+// A right answer slower than this was interrupted, not hard.
+inline constexpr qint64 PauseCapMs = 60 * 1000;
+
+// How an answer in the typing test rates: wrong at the first try is Again.
+// A right answer is Hard when its reaction or its typing per character took
+// more than twice the user's median, Easy when the reaction took under half
+// its median and the typing was no slower than usual, Good otherwise. A right
+// answer after a pause (over PauseCapMs), without timing detail or without
+// medians is Good.
+Rating rate(bool rightAtFirstTry, const AnswerTiming &timing, const TimingMedians &medians);
 
 } // namespace Fsrs

@@ -47,6 +47,14 @@ struct HardWord
     qint64 averageMilliseconds = 0;
 };
 
+// One day of the forecast: reviews falling due and the plan's new words.
+struct ForecastDay
+{
+    QDate date;
+    int reviews = 0;
+    int newWords = 0;
+};
+
 struct ProgressData
 {
     static constexpr int Days = 365;
@@ -65,6 +73,10 @@ struct ProgressData
     // Most often wrong first, then the slowest on average.
     QList<HardWord> hardest;
     qint64 totalAnswers = 0;
+    // The next 30 days from today, empty when nobody asked for one; and the
+    // days left to the exam of the plan, negative without a plan.
+    QList<ForecastDay> forecast;
+    int examDaysLeft = -1;
 
     QDate firstDay() const { return today.addDays(1 - Days); }
 };

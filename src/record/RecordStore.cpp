@@ -6,6 +6,8 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
+#include <QHash>
+#include <QPair>
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
@@ -20,7 +22,6 @@
 
 namespace {
 
-constexpr double MillisecondsPerDay = 86400.0 * 1000.0;
 
 QString nextConnectionName()
 {
@@ -119,6 +120,20 @@ bool migrate(QSqlDatabase &db, int from, QSqlError &error)
                            " PRIMARY KEY (file, word)) WITHOUT ROWID"),
             QStringLiteral("CREATE INDEX memory_due ON memory (due)"),
         },
+        // 1 -> 2: the answer time split where typing began, so that answers
+        // are graded by reaction and by typing speed per character. Rows
+        // from before keep -1 (not measured) and grade as before the split
+        // could be made.
+        {
+            QStringLiteral("ALTER TABLE answers ADD COLUMN reaction_ms INTEGER NOT NULL DEFAULT -1"),
+            QStringLiteral("ALTER TABLE answers ADD COLUMN typing_ms INTEGER NOT NULL DEFAULT -1"),
+            QStringLiteral("ALTER TABLE answers ADD COLUMN chars INTEGER NOT NULL DEFAULT 0"),
+            // Due words are taken by how likely they are recalled, worked
+            // out from these columns: an index that holds them answers
+            // without reading the rows.
+            QStringLiteral("DROP INDEX memory_due"),
+            QStringLiteral("CREATE INDEX memory_due ON memory (due, last_review, stability)"),
+        },
     };
     QSqlQuery query(db);
     for (int version = from; version < int(steps.size()); ++version) {
@@ -132,6 +147,84 @@ bool migrate(QSqlDatabase &db, int from, QSqlError &error)
     if (!query.exec(QStringLiteral("PRAGMA user_version = %1").arg(steps.size()))) {
         error = query.lastError();
         return false;
+    }
+    return true;
+}
+
+Schedule::Answer scheduleAnswer(qint64 at, int pass, bool right, qint64 reactionMs, qint64 typingMs, int characters)
+{
+    Schedule::Answer answer;
+    answer.at = at;
+    answer.pass = pass;
+    answer.right = right;
+    answer.timing.reactionMs = reactionMs;
+    answer.timing.typingMs = typingMs;
+    answer.timing.characters = characters;
+    return answer;
+}
+
+// Recomputes the memory table from the answers table by the rules live
+// answering follows; the caller holds the transaction. `replayer` comes out
+// holding the medians a live store would hold after the last answer.
+bool rebuildStates(QSqlDatabase &db, Schedule::Replayer &replayer, QSqlError &error)
+{
+    struct Row
+    {
+        QString library;
+        QString meaning;
+        Schedule::WordState state;
+    };
+    replayer.clear();
+    QHash<QPair<QString, QString>, Row> rows;
+    QSqlQuery query(db);
+    query.setForwardOnly(true);
+    // The order the answers were given in; the id settles answers stamped
+    // with the same millisecond.
+    if (!query.exec(QStringLiteral("SELECT at, library, file, word, meaning, pass, correct, reaction_ms, typing_ms,"
+                                   " chars FROM answers ORDER BY at, id"))) {
+        error = query.lastError();
+        return false;
+    }
+    while (query.next()) {
+        const QPair<QString, QString> key{query.value(2).toString(), query.value(3).toString()};
+        auto found = rows.find(key);
+        std::optional<Schedule::WordState> previous;
+        if (found != rows.end())
+            previous = found->state;
+        const std::optional<Schedule::WordState> next = replayer.apply(
+            previous, scheduleAnswer(query.value(0).toLongLong(), query.value(5).toInt(), query.value(6).toInt() != 0,
+                                     query.value(7).toLongLong(), query.value(8).toLongLong(), query.value(9).toInt()));
+        if (!next)
+            continue;
+        if (found == rows.end())
+            found = rows.insert(key, Row{});
+        found->library = query.value(1).toString();
+        found->meaning = query.value(4).toString();
+        found->state = *next;
+    }
+    query.finish();
+    if (!query.exec(QStringLiteral("DELETE FROM memory"))) {
+        error = query.lastError();
+        return false;
+    }
+    QSqlQuery insert(db);
+    insert.prepare(QStringLiteral("INSERT INTO memory (file, word, library, meaning, stability, difficulty,"
+                                  " last_review, due, reviews, lapses) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"));
+    for (auto row = rows.cbegin(); row != rows.cend(); ++row) {
+        insert.bindValue(0, row.key().first);
+        insert.bindValue(1, row.key().second);
+        insert.bindValue(2, row->library);
+        insert.bindValue(3, row->meaning);
+        insert.bindValue(4, row->state.memory.stability);
+        insert.bindValue(5, row->state.memory.difficulty);
+        insert.bindValue(6, row->state.lastReview);
+        insert.bindValue(7, row->state.due);
+        insert.bindValue(8, row->state.reviews);
+        insert.bindValue(9, row->state.lapses);
+        if (!insert.exec()) {
+            error = insert.lastError();
+            return false;
+        }
     }
     return true;
 }
@@ -227,6 +320,65 @@ void RecordStore::close()
     m_recording = false;
 }
 
+RecordStore::Outcome RecordStore::openReadOnly(const QString &path, int busyTimeoutMs)
+{
+    close();
+    m_replayer.clear();
+    auto failed = [this](Status status, const QString &detail) {
+        d->release();
+        m_outcome = {status, detail};
+        return m_outcome;
+    };
+    if (!QSqlDatabase::isDriverAvailable(QStringLiteral("QSQLITE")))
+        return failed(Status::NoDriver, QStringLiteral("the QSQLITE driver is not installed"));
+    // Never created here: a reader that finds nothing has nothing to read.
+    if (!QFileInfo(path).isFile())
+        return failed(Status::Failed, QStringLiteral("no record at %1").arg(path));
+    d->connection = nextConnectionName();
+    d->db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), d->connection);
+    d->db.setDatabaseName(path);
+    d->db.setConnectOptions(
+        QStringLiteral("QSQLITE_OPEN_READONLY;QSQLITE_BUSY_TIMEOUT=%1").arg(std::max(0, busyTimeoutMs)));
+    if (!d->db.open())
+        return failed(statusOf(d->db.lastError()), d->db.lastError().text());
+    QSqlQuery query(d->db);
+    if (!query.exec(QStringLiteral("PRAGMA user_version")) || !query.next())
+        return failed(statusOf(query.lastError()), query.lastError().text());
+    const int version = query.value(0).toInt();
+    query.finish();
+    // The first schema has every column the reading queries use.
+    if (version > SchemaVersion || version < 1)
+        return failed(version > SchemaVersion ? Status::TooNew : Status::Failed,
+                      QStringLiteral("schema version %1").arg(version));
+    m_outcome = {Status::Open, QString()};
+    return m_outcome;
+}
+
+int RecordStore::studyStreak(const QDate &today) const
+{
+    if (!d->db.isOpen())
+        return 0;
+    QSqlQuery query(d->db);
+    query.setForwardOnly(true);
+    query.prepare(QStringLiteral("SELECT day FROM days WHERE answers > 0 AND day <= ? ORDER BY day DESC"));
+    query.addBindValue(today.toJulianDay());
+    if (!query.exec())
+        return 0;
+    // A day not studied yet does not break the run up to yesterday.
+    qint64 expected = today.toJulianDay();
+    int streak = 0;
+    while (query.next()) {
+        const qint64 day = query.value(0).toLongLong();
+        if (streak == 0 && day == today.toJulianDay() - 1)
+            expected = day;
+        if (day != expected)
+            break;
+        ++streak;
+        --expected;
+    }
+    return streak;
+}
+
 RecordStore::Outcome RecordStore::open(const QString &path, int busyTimeoutMs, int setupTimeoutMs)
 {
     // Copies started together can meet a lock that SQLite reports at once,
@@ -259,7 +411,7 @@ RecordStore::Outcome RecordStore::open(const QString &path, int busyTimeoutMs, i
 RecordStore::Outcome RecordStore::openOnce(const QString &path, int busyTimeoutMs, int setupTimeoutMs, bool &passing)
 {
     close();
-    m_recentTimes.clear();
+    m_replayer.clear();
     auto failed = [this](Status status, const QString &detail) {
         d->release();
         m_recording = false;
@@ -328,6 +480,14 @@ RecordStore::Outcome RecordStore::openOnce(const QString &path, int busyTimeoutM
             d->rollback();
             return failedWith(error);
         }
+        // States written by the first schema's rules counted every repeat of
+        // a group and capped lapses too high; the answers say what the
+        // states should be.
+        Schedule::Replayer replayer;
+        if (current >= 1 && current < 2 && !rebuildStates(d->db, replayer, error)) {
+            d->rollback();
+            return failedWith(error);
+        }
         if (!d->exec(QStringLiteral("COMMIT"))) {
             d->rollback();
             return failedWith(d->lastError);
@@ -340,8 +500,8 @@ RecordStore::Outcome RecordStore::openOnce(const QString &path, int busyTimeoutM
         return failedWith(d->lastError);
 
     d->insertAnswer =
-        d->prepare(QStringLiteral("INSERT INTO answers (at, library, file, grp, word, meaning, pass, correct, ms)"
-                                  " VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?)"));
+        d->prepare(QStringLiteral("INSERT INTO answers (at, library, file, grp, word, meaning, pass, correct, ms,"
+                                  " reaction_ms, typing_ms, chars) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"));
     d->upsertWord = d->prepare(
         QStringLiteral("INSERT INTO words (file, word, library, meaning, grp, answers, wrong, rights, total_ms)"
                        " VALUES (?, ?, ?, ?, ?, 1, ?, ?, ?)"
@@ -352,27 +512,34 @@ RecordStore::Outcome RecordStore::openOnce(const QString &path, int busyTimeoutM
         "INSERT INTO days (day, answers, first_tries, first_right) VALUES (?, 1, ?, ?)"
         " ON CONFLICT (day) DO UPDATE SET answers = answers + 1, first_tries = first_tries + excluded.first_tries,"
         " first_right = first_right + excluded.first_right"));
-    d->selectMemory =
-        d->prepare(QStringLiteral("SELECT stability, difficulty, last_review FROM memory WHERE file = ? AND word = ?"));
+    d->selectMemory = d->prepare(QStringLiteral("SELECT stability, difficulty, last_review, due, reviews, lapses"
+                                                " FROM memory WHERE file = ? AND word = ?"));
     d->upsertMemory = d->prepare(QStringLiteral(
         "INSERT INTO memory (file, word, library, meaning, stability, difficulty, last_review, due, reviews, lapses)"
-        " VALUES (?, ?, ?, ?, ?, ?, ?, ?, 1, ?)"
+        " VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"
         " ON CONFLICT (file, word) DO UPDATE SET library = excluded.library, meaning = excluded.meaning,"
         " stability = excluded.stability, difficulty = excluded.difficulty, last_review = excluded.last_review,"
-        " due = excluded.due, reviews = reviews + 1, lapses = lapses + excluded.lapses"));
+        " due = excluded.due, reviews = excluded.reviews, lapses = excluded.lapses"));
     d->insertBoxEvent = d->prepare(QStringLiteral(
         "INSERT INTO box_events (at, kind, box, library, file, word, meaning) VALUES (?, ?, ?, ?, ?, ?, ?)"));
     if (!d->insertAnswer || !d->upsertWord || !d->upsertDay || !d->selectMemory || !d->upsertMemory ||
         !d->insertBoxEvent)
         return failedWith(d->lastError);
 
-    // The newest right first tries, for the median that grades answers.
-    if (!query.exec(QStringLiteral("SELECT ms FROM answers WHERE pass = 0 AND correct = 1 ORDER BY id DESC LIMIT %1")
-                        .arg(MedianWindow)))
+    // The newest right first tries the medians take in, in the order a
+    // rebuild replays them, so live grading picks up where it left off.
+    if (!query.exec(QStringLiteral("SELECT reaction_ms, typing_ms, chars FROM answers WHERE pass = 0 AND correct = 1"
+                                   " AND reaction_ms >= 0 AND typing_ms >= 0 AND chars > 0"
+                                   " AND reaction_ms + typing_ms <= %1 ORDER BY at DESC, id DESC LIMIT %2")
+                        .arg(Fsrs::PauseCapMs)
+                        .arg(Schedule::Replayer::MedianWindow)))
         return failedWith(query.lastError());
+    QList<Fsrs::AnswerTiming> recent;
     while (query.next())
-        m_recentTimes.push_front(query.value(0).toLongLong());
+        recent.append({query.value(0).toLongLong(), query.value(1).toLongLong(), query.value(2).toInt()});
     query.finish();
+    for (auto timing = recent.crbegin(); timing != recent.crend(); ++timing)
+        m_replayer.noteTiming(*timing);
 
     m_recording = true;
     m_outcome = {Status::Open, QString()};
@@ -446,20 +613,6 @@ RecordStore::WriteResult RecordStore::fail(const QString &what)
     return WriteResult::Failed;
 }
 
-std::optional<qint64> RecordStore::medianAnswerTime() const
-{
-    if (int(m_recentTimes.size()) < MedianMinimum)
-        return std::nullopt;
-    std::vector<qint64> times(m_recentTimes.begin(), m_recentTimes.end());
-    const size_t middle = times.size() / 2;
-    std::nth_element(times.begin(), times.begin() + qsizetype(middle), times.end());
-    if (times.size() % 2 == 1)
-        return times[middle];
-    const qint64 upper = times[middle];
-    const qint64 lower = *std::max_element(times.begin(), times.begin() + qsizetype(middle));
-    return (lower + upper) / 2;
-}
-
 RecordStore::WriteResult RecordStore::recordAnswer(const AnswerRecord &answer)
 {
     return recordAnswers({answer});
@@ -471,16 +624,16 @@ RecordStore::WriteResult RecordStore::recordAnswers(const QList<AnswerRecord> &a
         return WriteResult::Off;
     if (!d->exec(QStringLiteral("BEGIN IMMEDIATE")))
         return fail(QStringLiteral("begin"));
-    const std::deque<qint64> recentBefore = m_recentTimes;
+    const Schedule::Replayer replayerBefore = m_replayer;
     for (const AnswerRecord &answer : answers) {
         if (!writeAnswer(answer)) {
             // The median goes back with the answers it had taken in.
-            m_recentTimes = recentBefore;
+            m_replayer = replayerBefore;
             return fail(QStringLiteral("answer"));
         }
     }
     if (!d->exec(QStringLiteral("COMMIT"))) {
-        m_recentTimes = recentBefore;
+        m_replayer = replayerBefore;
         return fail(QStringLiteral("commit"));
     }
     // An owner that never pauses still gets a bounded log (a few MB).
@@ -510,6 +663,9 @@ bool RecordStore::writeAnswer(const AnswerRecord &answer)
     insert.bindValue(6, answer.pass);
     insert.bindValue(7, answer.right ? 1 : 0);
     insert.bindValue(8, ms);
+    insert.bindValue(9, answer.reactionMs);
+    insert.bindValue(10, answer.typingMs);
+    insert.bindValue(11, answer.characters);
     if (!d->run(insert))
         return false;
 
@@ -532,46 +688,59 @@ bool RecordStore::writeAnswer(const AnswerRecord &answer)
     if (!d->run(day))
         return false;
 
-    // Only the first try says how well the word was remembered; the re-test
-    // passes come straight after the right answer was shown.
+    // Only the first try of the study day says how well the word was
+    // remembered; the re-test passes come straight after the right answer
+    // was shown, and a repeated group would count a word again and again.
     if (firstTry) {
         QSqlQuery &select = *d->selectMemory;
         select.bindValue(0, answer.libraryFile);
         select.bindValue(1, answer.word);
         if (!d->run(select))
             return false;
-        const Fsrs::Rating rating = Fsrs::rate(answer.right, ms, medianAnswerTime());
-        Fsrs::MemoryState state;
+        std::optional<Schedule::WordState> previous;
         if (select.next()) {
-            const Fsrs::MemoryState previous{select.value(0).toDouble(), select.value(1).toDouble()};
-            const double elapsed = double(at - select.value(2).toLongLong()) / MillisecondsPerDay;
-            state = Fsrs::nextState(previous, elapsed, rating);
-        } else {
-            state = Fsrs::firstReview(rating);
+            previous = Schedule::WordState{{select.value(0).toDouble(), select.value(1).toDouble()},
+                                           select.value(2).toLongLong(),
+                                           select.value(3).toLongLong(),
+                                           select.value(4).toInt(),
+                                           select.value(5).toInt()};
         }
         select.finish();
-        const qint64 due = at + qint64(std::llround(Fsrs::intervalDays(state.stability) * MillisecondsPerDay));
-
-        QSqlQuery &memory = *d->upsertMemory;
-        memory.bindValue(0, answer.libraryFile);
-        memory.bindValue(1, answer.word);
-        memory.bindValue(2, answer.library);
-        memory.bindValue(3, answer.meaning);
-        memory.bindValue(4, state.stability);
-        memory.bindValue(5, state.difficulty);
-        memory.bindValue(6, at);
-        memory.bindValue(7, due);
-        memory.bindValue(8, rating == Fsrs::Rating::Again ? 1 : 0);
-        if (!d->run(memory))
-            return false;
-    }
-
-    if (firstTry && answer.right) {
-        m_recentTimes.push_back(ms);
-        if (int(m_recentTimes.size()) > MedianWindow)
-            m_recentTimes.pop_front();
+        const std::optional<Schedule::WordState> next = m_replayer.apply(
+            previous, scheduleAnswer(at, answer.pass, answer.right, answer.reactionMs, answer.typingMs,
+                                     answer.characters));
+        if (next) {
+            QSqlQuery &memory = *d->upsertMemory;
+            memory.bindValue(0, answer.libraryFile);
+            memory.bindValue(1, answer.word);
+            memory.bindValue(2, answer.library);
+            memory.bindValue(3, answer.meaning);
+            memory.bindValue(4, next->memory.stability);
+            memory.bindValue(5, next->memory.difficulty);
+            memory.bindValue(6, next->lastReview);
+            memory.bindValue(7, next->due);
+            memory.bindValue(8, next->reviews);
+            memory.bindValue(9, next->lapses);
+            if (!d->run(memory))
+                return false;
+        }
     }
     return true;
+}
+
+RecordStore::WriteResult RecordStore::rebuildMemoryStates()
+{
+    if (!m_recording)
+        return WriteResult::Off;
+    if (!d->exec(QStringLiteral("BEGIN IMMEDIATE")))
+        return fail(QStringLiteral("begin"));
+    Schedule::Replayer replayer;
+    if (!rebuildStates(d->db, replayer, d->lastError))
+        return fail(QStringLiteral("rebuild"));
+    if (!d->exec(QStringLiteral("COMMIT")))
+        return fail(QStringLiteral("commit"));
+    m_replayer = replayer;
+    return WriteResult::Written;
 }
 
 RecordStore::WriteResult RecordStore::recordBoxEvent(const BoxEvent &event)
@@ -617,19 +786,59 @@ std::optional<QDateTime> RecordStore::dueTime(const QString &libraryFile, const 
     return QDateTime::fromMSecsSinceEpoch(query.value(0).toLongLong(), Qt::UTC);
 }
 
-QList<DueWord> RecordStore::dueWords(const QDateTime &now, int limit) const
+namespace {
+
+// The due test for `retention`, and its bound values. At the usual
+// retention it is the stored due time; a higher one falls due sooner, when
+// the elapsed time reaches the interval that retention gives. A word already
+// counted this study day waits for the next one: answering it again today
+// would move nothing.
+QString dueCondition(double retention)
+{
+    QString condition = QStringLiteral("last_review < :dayStart AND (due <= :now");
+    if (retention > Fsrs::TargetRetention)
+        condition += QStringLiteral(" OR (:now - last_review) >= stability * :msPerStability");
+    return condition + QLatin1Char(')');
+}
+
+void bindDue(QSqlQuery &query, const QDateTime &now, double retention)
+{
+    const qint64 ms = now.toMSecsSinceEpoch();
+    query.bindValue(QStringLiteral(":dayStart"),
+                    Schedule::studyDayStart(Schedule::studyDay(ms)).toMSecsSinceEpoch());
+    query.bindValue(QStringLiteral(":now"), ms);
+    if (retention > Fsrs::TargetRetention) {
+        // The interval per day of stability at that retention.
+        const double perStability = (std::pow(retention, 1 / Fsrs::Decay) - 1) / Fsrs::Factor;
+        query.bindValue(QStringLiteral(":msPerStability"), perStability * Schedule::MillisecondsPerDay);
+    }
+}
+
+} // namespace
+
+QList<DueWord> RecordStore::dueWords(const QDateTime &now, int limit, double retention) const
 {
     QList<DueWord> words;
     if (!d->db.isOpen() || limit <= 0)
         return words;
     QSqlQuery query(d->db);
     query.setForwardOnly(true);
-    // The due time orders by how long ago the review fell due; the word
-    // breaks ties so the order never depends on the storage.
-    query.prepare(QStringLiteral("SELECT library, file, word, meaning, due, stability, difficulty FROM memory"
-                                 " WHERE due <= ? ORDER BY due, file, word LIMIT ?"));
-    query.addBindValue(now.toMSecsSinceEpoch());
-    query.addBindValue(limit);
+    // The least likely to be recalled first: recall falls with the time since
+    // the last review over the stability, so that ratio orders them. With a
+    // backlog, a word nearly forgotten is not kept waiting behind one that
+    // fell due earlier but is still well held. The file and word break ties
+    // so the order never depends on the storage.
+    // The inner query reads the index alone; only the words taken are read
+    // from the table.
+    query.prepare(QStringLiteral("SELECT m.library, m.file, m.word, m.meaning, m.due, m.stability, m.difficulty FROM"
+                                 " (SELECT file, word, (:now - last_review) / max(stability, 1e-9) AS overdue"
+                                 " FROM memory WHERE ") +
+                  dueCondition(retention) +
+                  QStringLiteral(" ORDER BY overdue DESC, file, word LIMIT :limit) t"
+                                 " JOIN memory m ON m.file = t.file AND m.word = t.word"
+                                 " ORDER BY t.overdue DESC, t.file, t.word"));
+    bindDue(query, now, retention);
+    query.bindValue(QStringLiteral(":limit"), limit);
     if (!query.exec())
         return words;
     while (query.next()) {
@@ -643,16 +852,65 @@ QList<DueWord> RecordStore::dueWords(const QDateTime &now, int limit) const
     return words;
 }
 
-int RecordStore::dueCount(const QDateTime &now) const
+int RecordStore::dueCount(const QDateTime &now, double retention) const
 {
     if (!d->db.isOpen())
         return 0;
     QSqlQuery query(d->db);
-    query.prepare(QStringLiteral("SELECT count(*) FROM memory WHERE due <= ?"));
-    query.addBindValue(now.toMSecsSinceEpoch());
+    query.prepare(QStringLiteral("SELECT count(*) FROM memory WHERE ") + dueCondition(retention));
+    bindDue(query, now, retention);
     if (!query.exec() || !query.next())
         return 0;
     return query.value(0).toInt();
+}
+
+int RecordStore::reviewsCountedOn(const QDate &day) const
+{
+    if (!d->db.isOpen())
+        return 0;
+    QSqlQuery query(d->db);
+    // A word whose first counted answer was today is new today, not reviewed.
+    query.prepare(QStringLiteral("SELECT count(*) FROM memory WHERE last_review >= ? AND last_review < ? AND reviews > 1"));
+    query.addBindValue(Schedule::studyDayStart(day).toMSecsSinceEpoch());
+    query.addBindValue(Schedule::studyDayStart(day.addDays(1)).toMSecsSinceEpoch());
+    if (!query.exec() || !query.next())
+        return 0;
+    return query.value(0).toInt();
+}
+
+QList<Schedule::WordState> RecordStore::wordStates() const
+{
+    QList<Schedule::WordState> states;
+    if (!d->db.isOpen())
+        return states;
+    QSqlQuery query(d->db);
+    query.setForwardOnly(true);
+    if (!query.exec(QStringLiteral("SELECT stability, difficulty, last_review, due, reviews, lapses FROM memory")))
+        return states;
+    while (query.next()) {
+        states.append({{query.value(0).toDouble(), query.value(1).toDouble()},
+                       query.value(2).toLongLong(),
+                       query.value(3).toLongLong(),
+                       query.value(4).toInt(),
+                       query.value(5).toInt()});
+    }
+    return states;
+}
+
+QHash<QString, qint64> RecordStore::firstAnswers() const
+{
+    QHash<QString, qint64> met;
+    if (!d->db.isOpen())
+        return met;
+    QSqlQuery query(d->db);
+    query.setForwardOnly(true);
+    // By spelling, whatever library the word was asked from: a word met in
+    // one book is not new in another.
+    if (!query.exec(QStringLiteral("SELECT word, min(at) FROM answers GROUP BY word")))
+        return met;
+    while (query.next())
+        met.insert(query.value(0).toString(), query.value(1).toLongLong());
+    return met;
 }
 
 qint64 RecordStore::answerCount() const

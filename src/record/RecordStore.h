@@ -2,12 +2,13 @@
 
 #include "record/Fsrs.h"
 #include "record/ProgressData.h"
+#include "record/Schedule.h"
 
 #include <QDateTime>
+#include <QHash>
 #include <QList>
 #include <QString>
 
-#include <deque>
 #include <memory>
 #include <optional>
 
@@ -23,6 +24,10 @@ struct AnswerRecord
     int pass = 0;    // 0 = first try, n = re-test pass n
     bool right = false;
     qint64 milliseconds = 0; // from the meaning shown to Enter
+    // The same time split where typing began; -1 when not measured.
+    qint64 reactionMs = -1; // meaning shown to the first key
+    qint64 typingMs = -1;   // first key to Enter
+    int characters = 0;     // characters typed
 };
 
 enum class BoxEventKind { Added = 1, Deleted = 2 };
@@ -66,7 +71,7 @@ public:
 
     // The schema this program writes; older databases are brought up to it
     // when opened, newer ones are left alone.
-    static constexpr int SchemaVersion = 1;
+    static constexpr int SchemaVersion = 2;
 
     enum class Status {
         Open,
@@ -104,6 +109,10 @@ public:
     // `setupTimeoutMs` the longest opening waits (copies started together
     // take turns creating or checking the schema).
     Outcome open(const QString &path, int busyTimeoutMs = 50, int setupTimeoutMs = 1000);
+    // Opens an existing database for reading only: nothing is created,
+    // migrated or written, and a running program's writes are never waited
+    // for longer than `busyTimeoutMs`. Recording stays off.
+    Outcome openReadOnly(const QString &path, int busyTimeoutMs = 0);
     void close();
 
     bool isRecording() const { return m_recording; }
@@ -125,21 +134,39 @@ public:
     WriteResult recordAnswers(const QList<AnswerRecord> &answers);
     WriteResult recordBoxEvent(const BoxEvent &event);
 
-    // The median time of the user's recent right answers at the first try,
-    // once there are enough of them to mean something.
-    std::optional<qint64> medianAnswerTime() const;
-    static constexpr int MedianWindow = 999;
-    static constexpr int MedianMinimum = 10;
+    // Recomputes every word's memory state and due time from the answers
+    // table, in one transaction, by the rules live answering follows (the
+    // same replay, answers taken in the order they were given). For a
+    // history that was merged or repaired.
+    WriteResult rebuildMemoryStates();
+
+    // The user's median reaction and typing time per character over recent
+    // right first tries, once there are enough of them to mean something.
+    Fsrs::TimingMedians timingMedians() const { return m_replayer.medians(); }
 
     std::optional<Fsrs::MemoryState> memoryState(const QString &libraryFile, const QString &word) const;
     std::optional<QDateTime> dueTime(const QString &libraryFile, const QString &word) const;
 
-    // Words due at `now`, the longest overdue first, at most `limit`.
-    QList<DueWord> dueWords(const QDateTime &now, int limit) const;
-    int dueCount(const QDateTime &now) const;
+    // Words due at `now` for `retention`, the least likely to be recalled
+    // first, at most `limit`. A word counted earlier the same study day is
+    // not due again until the next.
+    QList<DueWord> dueWords(const QDateTime &now, int limit, double retention = Fsrs::TargetRetention) const;
+    int dueCount(const QDateTime &now, double retention = Fsrs::TargetRetention) const;
+    // Words whose review (not their first answer) counted on study day `day`.
+    int reviewsCountedOn(const QDate &day) const;
+
+    // Every word's state, for forecasts.
+    QList<Schedule::WordState> wordStates() const;
+    // When each word ever answered (by its spelling, over all libraries)
+    // was first answered, ms since 1970, UTC.
+    QHash<QString, qint64> firstAnswers() const;
 
     // Everything the progress window shows, for the libraries given.
     ProgressData progress(const QList<LibraryInfo> &libraries, const QDate &today) const;
+
+    // Days in a row with answers (calendar days), up to today, or up to
+    // yesterday while today has none yet.
+    int studyStreak(const QDate &today) const;
 
     qint64 answerCount() const;
     qint64 boxEventCount() const;
@@ -152,7 +179,7 @@ private:
     std::unique_ptr<Private> d;
     bool m_recording = false;
     Outcome m_outcome;
-    std::deque<qint64> m_recentTimes;
+    Schedule::Replayer m_replayer;
     int m_sinceCheckpoint = 0;
 
     WriteResult fail(const QString &what);

@@ -307,3 +307,85 @@ void LibraryBarsChart::paintEvent(QPaintEvent *)
         }
     }
 }
+
+// ---- forecast -------------------------------------------------------------
+
+ForecastChart::ForecastChart(QWidget *parent)
+    : QWidget(parent)
+{
+    setObjectName(QStringLiteral("forecast"));
+    fixBackground(this);
+}
+
+void ForecastChart::setData(const ProgressData &data)
+{
+    m_days = data.forecast;
+    m_largest = 0;
+    for (const ForecastDay &day : m_days)
+        m_largest = std::max(m_largest, day.reviews + day.newWords);
+    update();
+}
+
+QSize ForecastChart::sizeHint() const
+{
+    return {740, 130};
+}
+
+QRectF ForecastChart::plotRect() const
+{
+    return QRectF(40, 24, width() - 52, height() - 44);
+}
+
+QRectF ForecastChart::barPart(int day, bool newWords) const
+{
+    if (day < 0 || day >= m_days.size() || m_largest <= 0)
+        return {};
+    const QRectF plot = plotRect();
+    const double slot = plot.width() / m_days.size();
+    const double perWord = plot.height() / m_largest;
+    const ForecastDay &d = m_days[day];
+    const double reviews = d.reviews * perWord;
+    const double fresh = d.newWords * perWord;
+    const double left = plot.left() + day * slot + slot * 0.15;
+    if (newWords)
+        return QRectF(left, plot.bottom() - reviews - fresh, slot * 0.7, fresh);
+    return QRectF(left, plot.bottom() - reviews, slot * 0.7, reviews);
+}
+
+void ForecastChart::paintEvent(QPaintEvent *)
+{
+    QPainter painter(this);
+    painter.setFont(chartFont(this, 11));
+    painter.setPen(ProgressColors::Text);
+    painter.drawText(QRectF(0, 0, width(), 20), Qt::AlignLeft | Qt::AlignVCenter,
+                     QStringLiteral("未来 30 天每天要复习的单词"));
+    const QRectF plot = plotRect();
+    // Legend, right of the title.
+    painter.setFont(chartFont(this, 10));
+    const QRectF legend(width() - 170, 4, 12, 12);
+    painter.fillRect(legend, ProgressColors::ReviewBar);
+    painter.drawText(legend.translated(16, -2).adjusted(0, 0, 40, 4), Qt::AlignLeft | Qt::AlignVCenter,
+                     QStringLiteral("复习"));
+    painter.fillRect(legend.translated(70, 0), ProgressColors::NewBar);
+    painter.drawText(legend.translated(86, -2).adjusted(0, 0, 40, 4), Qt::AlignLeft | Qt::AlignVCenter,
+                     QStringLiteral("新词"));
+    painter.setPen(ProgressColors::Grid);
+    painter.drawLine(plot.bottomLeft(), plot.bottomRight());
+    painter.setPen(ProgressColors::Text);
+    painter.drawText(QRectF(0, plot.top() - 6, plot.left() - 4, 12), Qt::AlignRight | Qt::AlignVCenter,
+                     QString::number(m_largest));
+    painter.drawText(QRectF(0, plot.bottom() - 6, plot.left() - 4, 12), Qt::AlignRight | Qt::AlignVCenter,
+                     QStringLiteral("0"));
+    for (int day = 0; day < m_days.size(); ++day) {
+        painter.fillRect(barPart(day, false), ProgressColors::ReviewBar);
+        painter.fillRect(barPart(day, true), ProgressColors::NewBar);
+        // A date every week under the bars.
+        if (day % 7 == 0) {
+            const double slot = plot.width() / m_days.size();
+            painter.drawText(QRectF(plot.left() + day * slot - 10, plot.bottom() + 3, 60, 14),
+                             Qt::AlignLeft | Qt::AlignVCenter, m_days[day].date.toString(QStringLiteral("M月d日")));
+        }
+    }
+    if (m_days.isEmpty() || m_largest == 0)
+        painter.drawText(plot, Qt::AlignCenter, QStringLiteral("没有要复习的单词"));
+}

@@ -16,6 +16,8 @@ inline const QColor Line(0x2f, 0x6f, 0xb5);
 inline const QColor GroupsBar(0xe0, 0x8e, 0x2b);
 inline const QColor WordsBar(0x3c, 0x8d, 0xbc);
 inline const QColor BarTrack(0xe6, 0xe2, 0xd8);
+inline const QColor ReviewBar(0x3c, 0x8d, 0xbc);
+inline const QColor NewBar(0xe0, 0x8e, 0x2b);
 // Empty day first, then four steps of more answers.
 inline const QColor Heat[5] = {QColor(0xe6, 0xe2, 0xd8), QColor(0xc6, 0xe4, 0x8b), QColor(0x7b, 0xc9, 0x6f),
                                QColor(0x23, 0x9a, 0x3b), QColor(0x19, 0x61, 0x27)};
@@ -86,4 +88,25 @@ protected:
 private:
     QList<LibraryProgress> m_libraries;
     QRectF trackRect(int library, bool words) const;
+};
+
+// The next 30 days: per day a bar of the reviews due with the new words of
+// the plan stacked on top.
+class ForecastChart : public QWidget
+{
+    Q_OBJECT
+public:
+    explicit ForecastChart(QWidget *parent = nullptr);
+    void setData(const ProgressData &data);
+    // The reviews or new-words part of a day's bar.
+    QRectF barPart(int day, bool newWords) const;
+    QSize sizeHint() const override;
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+
+private:
+    QList<ForecastDay> m_days;
+    int m_largest = 0;
+    QRectF plotRect() const;
 };

@@ -98,6 +98,10 @@ ProgressWindow::ProgressWindow(QWidget *parent)
     middle->addWidget(barsScroll, 1);
     layout->addLayout(middle);
 
+    m_forecast = new ForecastChart(this);
+    m_forecast->setMinimumSize(m_forecast->sizeHint());
+    layout->addWidget(m_forecast);
+
     layout->addWidget(new QLabel(QStringLiteral("最难记的单词（答错最多，其次用时最长）"), this));
     m_table = new QTableWidget(0, ColumnCount, this);
     m_table->setObjectName(QStringLiteral("hardestWords"));
@@ -160,7 +164,7 @@ ProgressWindow::ProgressWindow(QWidget *parent)
                 menu.exec(m_table->viewport()->mapToGlobal(pos));
             });
 
-    resize(780, 760);
+    resize(780, 900);
     setData(ProgressData());
 }
 
@@ -176,11 +180,14 @@ void ProgressWindow::setData(const ProgressData &data)
     QString summary = QStringLiteral("共答题 %1 次").arg(data.totalAnswers);
     if (firstTries > 0)
         summary += QStringLiteral("，近一年首次答对 %1%").arg(qRound(100.0 * double(firstRight) / double(firstTries)));
+    if (data.examDaysLeft >= 0)
+        summary += QStringLiteral("，距考试还有 %1 天").arg(data.examDaysLeft);
     m_summary->setText(summary);
 
     m_heatmap->setData(data);
     m_accuracy->setData(data);
     m_bars->setData(data);
+    m_forecast->setData(data);
     m_bars->setMinimumHeight(m_bars->sizeHint().height());
 
     m_table->clearContents();

@@ -8,6 +8,7 @@
 #include <utility>
 
 class AccuracyChart;
+class ForecastChart;
 class HeatmapChart;
 class LibraryBarsChart;
 class QComboBox;
@@ -33,6 +34,7 @@ public:
     HeatmapChart *heatmap() const { return m_heatmap; }
     AccuracyChart *accuracy() const { return m_accuracy; }
     LibraryBarsChart *libraryBars() const { return m_bars; }
+    ForecastChart *forecast() const { return m_forecast; }
     QTableWidget *hardestTable() const { return m_table; }
 
 signals:
@@ -47,6 +49,7 @@ private:
     HeatmapChart *m_heatmap = nullptr;
     AccuracyChart *m_accuracy = nullptr;
     LibraryBarsChart *m_bars = nullptr;
+    ForecastChart *m_forecast = nullptr;
     QTableWidget *m_table = nullptr;
     QComboBox *m_box = nullptr;
     QPushButton *m_send = nullptr;

@@ -318,6 +318,8 @@ bool Form1::eventFilter(QObject *watched, QEvent *event)
             // Committed text is typed text: without words there is nothing to answer.
             input->setCommitString(QString());
             m_context.dialogs.message(QStringLiteral("单词还没有读入呢！"));
+        } else if (watched == Text1 && !input->commitString().isEmpty()) {
+            m_test.keyTyped();
         }
     }
     return QWidget::eventFilter(watched, event);
@@ -343,8 +345,10 @@ bool Form1::text1KeyPress(int key, const QString &text)
         m_context.dialogs.message(QStringLiteral("单词还没有读入呢！"));
         return true;
     }
-    if (!isEnterKey(key))
+    if (!isEnterKey(key)) {
+        m_test.keyTyped();
         return false;
+    }
     judgeAnswer();
     return true;
 }

@@ -42,6 +42,13 @@ void TypingTest::begin()
 void TypingTest::meaningShown()
 {
     m_shownAt = m_clock();
+    m_firstKeyAt = -1;
+}
+
+void TypingTest::keyTyped()
+{
+    if (m_firstKeyAt < 0)
+        m_firstKeyAt = m_clock();
 }
 
 TypingTest::Verdict TypingTest::answer(const QString &typed)
@@ -63,7 +70,13 @@ TypingTest::Verdict TypingTest::answer(const QString &typed)
     verdict.slot = m_index;
 
     if (m_listener) {
-        const TypedAnswer event{entry.Word, entry.Meaning, m_pass, verdict.right, m_clock() - m_shownAt};
+        const qint64 now = m_clock();
+        TypedAnswer event{entry.Word, entry.Meaning, m_pass, verdict.right, now - m_shownAt};
+        if (m_firstKeyAt >= 0) {
+            event.reactionMillis = m_firstKeyAt - m_shownAt;
+            event.typingMillis = now - m_firstKeyAt;
+        }
+        event.characters = int(trimSpaces(typed).size());
         m_listener(event);
     }
 

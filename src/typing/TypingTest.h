@@ -18,6 +18,12 @@ struct TypedAnswer
     bool right = false;
     // From the meaning being shown to the answer being given.
     qint64 millis = 0;
+    // The same time split at the first key: the reaction (meaning to first
+    // key) and the typing (first key to Enter), -1 when no key came before
+    // Enter; and how many characters the answer has.
+    qint64 reactionMillis = -1;
+    qint64 typingMillis = -1;
+    int characters = 0;
 };
 
 // The typing test of one group, without a window: the meaning of each word is
@@ -65,6 +71,9 @@ public:
     void begin();
     // Starts the clock of the word being asked (its meaning is now shown).
     void meaningShown();
+    // A character was typed into the answer: the first since the meaning was
+    // shown ends the reaction time.
+    void keyTyped();
 
     bool hasWords() const { return m_count > 0; }
     bool isAsking() const { return m_index < m_count; }
@@ -100,6 +109,7 @@ private:
     int m_wrong = 0;
     int m_pass = 0;
     qint64 m_shownAt = 0;
+    qint64 m_firstKeyAt = -1;
     Clock m_clock;
     AnswerListener m_listener;
 };

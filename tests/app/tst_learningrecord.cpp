@@ -5,11 +5,14 @@
 #include "app/LexivaneApp.h"
 #include "boxes/Form2.h"
 #include "record/RecordStore.h"
+#include "recordui/ExamPlanDialog.h"
 #include "recordui/ProgressWindow.h"
 #include "settings/LibraryRegistry.h"
 #include "typing/Form1.h"
 
 #include <QComboBox>
+#include <QDateEdit>
+#include <QSpinBox>
 
 #include <QDir>
 #include <QLabel>
@@ -299,6 +302,52 @@ private slots:
         QCOMPARE(f.form->wordCount(), qint16(5));
         QCOMPARE(f.form->findChild<QComboBox *>(QStringLiteral("Combo1"))->currentText(), QStringLiteral("测试词库"));
         QCOMPARE(f.form->groupOrigin().group, 2);
+    }
+
+    void examPlanServesReviewsThenNewWords()
+    {
+        const QDateTime now = QDateTime::currentDateTime();
+        Fixture f(false, 30, [&](RecordStore &store) {
+            for (const char *word : {"word3", "word1"})
+                store.recordAnswer(RecordFixtures::answer(now.addDays(-60), QString::fromLatin1(word), true, 2000, 0,
+                                                          QStringLiteral("test.txt")));
+        });
+        QCOMPARE(f.menuItem(QStringLiteral("reviewAction"))->text(), QStringLiteral("今日复习 (2)"));
+
+        // Sixteen days to the exam: the 28 words not met yet over the three
+        // days left for new words, at most 5 a day; 6 words a day in all.
+        f.menuItem(QStringLiteral("examPlanAction"))->trigger();
+        ExamPlanDialog *dialog = f.app->examPlanDialog();
+        QVERIFY(dialog);
+        const QDate today = Schedule::studyDay(now);
+        dialog->findChild<QDateEdit *>(QStringLiteral("examDate"))->setDate(today.addDays(16));
+        dialog->findChild<QSpinBox *>(QStringLiteral("newPerDay"))->setValue(5);
+        dialog->findChild<QSpinBox *>(QStringLiteral("dailyCap"))->setValue(6);
+        QVERIFY(dialog->hint().contains(QStringLiteral("每天约需 10 个新词")));
+        dialog->findChild<QPushButton *>(QStringLiteral("savePlan"))->click();
+        QVERIFY(f.iniBytes().contains("[ExamPlan]"));
+
+        QCOMPARE(f.menuItem(QStringLiteral("reviewAction"))->text(), QStringLiteral("今日复习 (6)"));
+        QVERIFY(f.app->startReview());
+        QStringList asked;
+        for (int i = 0; i < f.form->wordCount(); ++i)
+            asked << f.form->test().words()[size_t(i)].Word;
+        // One review within the cap, the least recalled (a tie: by name),
+        // then the new words in library order, word3 met already.
+        QCOMPARE(asked, (QStringList{QStringLiteral("word1"), QStringLiteral("word2"), QStringLiteral("word4"),
+                                     QStringLiteral("word5"), QStringLiteral("word6"), QStringLiteral("word7")}));
+        f.dialogs.answers << true;
+        for (int i = 0; i < 6; ++i)
+            f.answerCurrent(true);
+        QVERIFY(!f.form->isReviewing());
+        QCOMPARE(f.menuItem(QStringLiteral("reviewAction"))->text(), QStringLiteral("今日复习 (0)"));
+
+        ProgressWindow *window = f.app->openProgressWindow();
+        QCOMPARE(window->data().examDaysLeft, 16);
+        QCOMPARE(window->data().forecast.size(), 30);
+        // Tomorrow brings the held-back review and the next new words.
+        QCOMPARE(window->data().forecast[1].newWords, 5);
+        QVERIFY(window->data().forecast[1].reviews >= 1);
     }
 
     void nothingDueLeavesTheWindowAlone()

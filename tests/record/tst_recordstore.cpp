@@ -37,7 +37,10 @@ private slots:
     void firstTryMovesMemoryRetestDoesNot();
     void ratingFollowsMedian_data();
     void ratingFollowsMedian();
-    void dueWordsLongestOverdueFirst();
+    void repeatedGroupLeavesStates();
+    void rebuildMatchesLiveRecording();
+    void firstSchemaIsMigratedAndRebuilt();
+    void dueWordsLeastRecalledFirst();
     void progressNumbersOnGeneratedHistory();
     void countsLibraryWords();
     void longSessionKeepsTheLogShort();
@@ -154,47 +157,172 @@ void TestRecordStore::firstTryMovesMemoryRetestDoesNot()
 
 void TestRecordStore::ratingFollowsMedian_data()
 {
-    QTest::addColumn<int>("earlierAnswers"); // right first tries of 1000 ms before
+    // Earlier right first tries: 1000 ms to the first key, 1000 ms for five
+    // characters.
+    QTest::addColumn<int>("earlierAnswers");
     QTest::addColumn<bool>("right");
-    QTest::addColumn<qint64>("ms");
+    QTest::addColumn<qint64>("reaction");
     QTest::addColumn<double>("stability"); // tells the rating apart
-    QTest::newRow("slow, no median yet") << 9 << true << qint64(50000) << 3.173;
+    QTest::newRow("slow, no medians yet") << 9 << true << qint64(50000) << 3.173;
     QTest::newRow("slow") << 10 << true << qint64(2001) << 1.18385;
-    QTest::newRow("twice the median") << 10 << true << qint64(2000) << 3.173;
-    QTest::newRow("fast") << 10 << true << qint64(499) << 15.69105;
-    QTest::newRow("half the median") << 10 << true << qint64(500) << 3.173;
-    QTest::newRow("wrong and fast") << 10 << false << qint64(100) << 0.40255;
+    QTest::newRow("quick") << 10 << true << qint64(499) << 15.69105;
+    QTest::newRow("wrong and quick") << 10 << false << qint64(100) << 0.40255;
 }
 
 void TestRecordStore::ratingFollowsMedian()
 {
     QFETCH(int, earlierAnswers);
     QFETCH(bool, right);
-    QFETCH(qint64, ms);
+    QFETCH(qint64, reaction);
     QFETCH(double, stability);
     {
         RecordStore store;
         QVERIFY(store.open(m_path).ok());
         for (int i = 0; i < earlierAnswers; ++i)
-            store.recordAnswer(answer(noon(), QStringLiteral("w%1").arg(i), true, 1000));
-        // Wrong answers and re-test passes do not count towards the median.
-        store.recordAnswer(answer(noon(), QStringLiteral("x"), false, 90000));
-        store.recordAnswer(answer(noon(), QStringLiteral("x"), true, 90000, 1));
+            store.recordAnswer(RecordFixtures::timed(answer(noon(), QStringLiteral("w%1").arg(i), true), 1000, 1000, 5));
+        // Wrong answers, re-test passes, pauses and unmeasured answers do not
+        // count towards the medians.
+        store.recordAnswer(RecordFixtures::timed(answer(noon(), QStringLiteral("x"), false), 90, 90, 5));
+        store.recordAnswer(RecordFixtures::timed(answer(noon(), QStringLiteral("x"), true, 0, 1), 90, 90, 5));
+        store.recordAnswer(RecordFixtures::timed(answer(noon(), QStringLiteral("y"), true), 90000, 90, 5));
+        store.recordAnswer(answer(noon(), QStringLiteral("z"), true, 10));
     }
-    // The median survives closing the program.
+    // The medians survive closing the program.
     RecordStore store;
     QVERIFY(store.open(m_path).ok());
-    if (earlierAnswers >= RecordStore::MedianMinimum)
-        QCOMPARE(store.medianAnswerTime(), std::optional<qint64>(1000));
-    else
-        QVERIFY(!store.medianAnswerTime());
-    store.recordAnswer(answer(noon(), QStringLiteral("target"), right, ms));
+    const Fsrs::TimingMedians medians = store.timingMedians();
+    QCOMPARE(bool(medians.reactionMs), earlierAnswers >= Schedule::Replayer::MedianMinimum);
+    if (medians.reactionMs) {
+        QCOMPARE(*medians.reactionMs, 1000.0);
+        QCOMPARE(*medians.msPerCharacter, 200.0);
+    }
+    store.recordAnswer(RecordFixtures::timed(answer(noon(), QStringLiteral("target"), right), reaction, 1000, 5));
     const auto state = store.memoryState(QStringLiteral("basic.txt"), QStringLiteral("target"));
     QVERIFY(state);
     QVERIFY2(near(state->stability, stability), qPrintable(QString::number(state->stability)));
 }
 
-void TestRecordStore::dueWordsLongestOverdueFirst()
+void TestRecordStore::repeatedGroupLeavesStates()
+{
+    RecordStore store;
+    QVERIFY(store.open(m_path).ok());
+    // Medians first, so that quick answers would grade Easy if they counted.
+    for (int i = 0; i < 10; ++i)
+        store.recordAnswer(RecordFixtures::timed(answer(noon().addDays(-3), QStringLiteral("m%1").arg(i), true), 1000,
+                                                 1000, 5));
+    const QStringList group = {QStringLiteral("apple"), QStringLiteral("pear"), QStringLiteral("plum")};
+    auto pass = [&](const QDateTime &at, bool wrongPlum) {
+        for (const QString &word : group) {
+            const bool right = !(wrongPlum && word == QStringLiteral("plum"));
+            store.recordAnswer(RecordFixtures::timed(answer(at, word, right), 300, 500, 5));
+        }
+    };
+    auto states = [&] {
+        QStringList all;
+        for (const QString &word : group) {
+            const auto state = *store.memoryState(QStringLiteral("basic.txt"), word);
+            all << QStringLiteral("%1:%2:%3:%4")
+                       .arg(word)
+                       .arg(state.stability, 0, 'g', 12)
+                       .arg(state.difficulty, 0, 'g', 12)
+                       .arg(store.dueTime(QStringLiteral("basic.txt"), word)->toMSecsSinceEpoch());
+        }
+        return all;
+    };
+    pass(noon(), true);
+    const QStringList afterFirst = states();
+    // 否 at the end of the group: the same words again and again, quickly
+    // and all right, later the same study day (up to 3:59 the next morning).
+    pass(noon().addSecs(600), false);
+    pass(noon().addSecs(1200), false);
+    pass(Schedule::studyDayStart(Schedule::studyDay(noon())).addDays(1).addSecs(-60), false);
+    QCOMPARE(states(), afterFirst);
+    // Every answer is still in the record.
+    QCOMPARE(store.answerCount(), 10 + 4 * 3);
+    // The next study day counts again.
+    pass(Schedule::studyDayStart(Schedule::studyDay(noon())).addDays(1), false);
+    QVERIFY(states() != afterFirst);
+}
+
+void TestRecordStore::rebuildMatchesLiveRecording()
+{
+    // A month of a learner's answers: several libraries, lapses, re-test
+    // passes, repeated groups, pauses, answers from before timing was split.
+    QList<AnswerRecord> history;
+    quint32 seed = 12345;
+    auto next = [&seed](quint32 range) {
+        seed = seed * 1103515245u + 12345u;
+        return (seed >> 8) % range;
+    };
+    for (int day = 0; day < 30; ++day) {
+        for (int i = 0; i < 40; ++i) {
+            const QString word = QStringLiteral("w%1").arg(next(25));
+            const QString file = next(3) == 0 ? QStringLiteral("fruit.txt") : QStringLiteral("basic.txt");
+            const QDateTime at = noon().addDays(day).addSecs(qint64(i) * 97 + qint64(next(20000)));
+            AnswerRecord a = answer(at, word, next(4) != 0, 2000, int(next(4) == 0), file);
+            if (next(8) != 0)
+                a = RecordFixtures::timed(a, 300 + next(3000), 200 + next(3000), 1 + int(next(12)));
+            history.append(a);
+        }
+    }
+    std::stable_sort(history.begin(), history.end(),
+                     [](const AnswerRecord &a, const AnswerRecord &b) { return a.time < b.time; });
+    RecordStore store;
+    QVERIFY(store.open(m_path).ok());
+    for (const AnswerRecord &a : history)
+        QCOMPARE(store.recordAnswer(a), RecordStore::WriteResult::Written);
+    const QString columns =
+        QStringLiteral("SELECT group_concat(file || ':' || word || ':' || printf('%.12g', stability) || ':' ||"
+                       " printf('%.12g', difficulty) || ':' || last_review || ':' || due || ':' || reviews || ':' ||"
+                       " lapses, ' ') FROM (SELECT * FROM memory ORDER BY file, word)");
+    Inspector db(m_path);
+    const QString live = db.value(columns).toString();
+    QVERIFY(live.count(u' ') > 30);
+    const Fsrs::TimingMedians liveMedians = store.timingMedians();
+    // Damage the states, then rebuild them from the answers alone.
+    QVERIFY(db.exec(QStringLiteral("UPDATE memory SET stability = 99, due = 0, reviews = 7")));
+    QVERIFY(db.exec(QStringLiteral("DELETE FROM memory WHERE word = 'w3'")));
+    QCOMPARE(store.rebuildMemoryStates(), RecordStore::WriteResult::Written);
+    QCOMPARE(db.value(columns).toString(), live);
+    QCOMPARE(store.timingMedians().reactionMs, liveMedians.reactionMs);
+    QCOMPARE(store.timingMedians().msPerCharacter, liveMedians.msPerCharacter);
+}
+
+void TestRecordStore::firstSchemaIsMigratedAndRebuilt()
+{
+    // A database of the first schema: answers without the timing split, and
+    // states the old rules gave (a repeated group counted again).
+    {
+        RecordStore store;
+        QVERIFY(store.open(m_path).ok());
+        store.recordAnswer(answer(noon(), QStringLiteral("apple"), true));
+        store.recordAnswer(answer(noon().addDays(2), QStringLiteral("apple"), false));
+    }
+    {
+        Inspector db(m_path);
+        for (const char *column : {"reaction_ms", "typing_ms", "chars"})
+            QVERIFY(db.exec(QStringLiteral("ALTER TABLE answers DROP COLUMN %1").arg(QLatin1String(column))));
+        QVERIFY(db.exec(QStringLiteral("UPDATE memory SET stability = 40, reviews = 9")));
+        QVERIFY(db.exec(QStringLiteral("PRAGMA user_version = 1")));
+    }
+    RecordStore store;
+    QVERIFY(store.open(m_path).ok());
+    Inspector db(m_path);
+    QCOMPARE(db.value(QStringLiteral("PRAGMA user_version")).toInt(), 2);
+    QCOMPARE(db.value(QStringLiteral("SELECT count(*) FROM answers WHERE reaction_ms = -1 AND chars = 0")).toInt(), 2);
+    // Good, then Again two days later: the states the answers give.
+    QVERIFY(std::abs(store.memoryState(QStringLiteral("basic.txt"), QStringLiteral("apple"))->stability - 0.98903849) <
+            1e-7);
+    QCOMPARE(db.value(QStringLiteral("SELECT reviews || '/' || lapses FROM memory")).toString(), QStringLiteral("2/1"));
+    // New answers carry the split.
+    store.recordAnswer(RecordFixtures::timed(answer(noon().addDays(3), QStringLiteral("pear"), true), 800, 900, 4));
+    QCOMPARE(db.value(QStringLiteral("SELECT reaction_ms || '/' || typing_ms || '/' || chars FROM answers"
+                                     " WHERE word = 'pear'"))
+                 .toString(),
+             QStringLiteral("800/900/4"));
+}
+
+void TestRecordStore::dueWordsLeastRecalledFirst()
 {
     RecordStore store;
     QVERIFY(store.open(m_path).ok());
@@ -218,11 +346,13 @@ void TestRecordStore::dueWordsLongestOverdueFirst()
         return names;
     };
     QCOMPARE(store.dueCount(now), 5);
+    // b fell due after c but is less likely recalled (2 days on 0.4 of
+    // stability against 5 on 3.2), so it comes first.
     QCOMPARE(words(store.dueWords(now, 25)),
-             (QStringList{QStringLiteral("fruit.txt:a"), QStringLiteral("basic.txt:a"), QStringLiteral("basic.txt:c"),
-                          QStringLiteral("basic.txt:b"), QStringLiteral("basic.txt:f")}));
+             (QStringList{QStringLiteral("fruit.txt:a"), QStringLiteral("basic.txt:b"), QStringLiteral("basic.txt:a"),
+                          QStringLiteral("basic.txt:c"), QStringLiteral("basic.txt:f")}));
     QCOMPARE(words(store.dueWords(now, 2)),
-             (QStringList{QStringLiteral("fruit.txt:a"), QStringLiteral("basic.txt:a")}));
+             (QStringList{QStringLiteral("fruit.txt:a"), QStringLiteral("basic.txt:b")}));
     QVERIFY(store.dueWords(now, 0).isEmpty());
     const QList<DueWord> first = store.dueWords(now, 1);
     QCOMPARE(first[0].meaning, QStringLiteral("释义-a"));
@@ -232,6 +362,17 @@ void TestRecordStore::dueWordsLongestOverdueFirst()
     store.recordAnswer(answer(now, QStringLiteral("a"), true, 2000, 0, fruit));
     QCOMPARE(store.dueCount(now), 4);
     QCOMPARE(store.dueCount(now.addDays(3)), 6);
+    // A higher retention brings d (a day into 3.2 days of stability) forward.
+    QCOMPARE(store.dueCount(now.addDays(1)), 5);
+    QCOMPARE(store.dueCount(now.addDays(1), 0.95), 6);
+    QVERIFY(words(store.dueWords(now.addDays(1), 25, 0.95)).contains(QStringLiteral("basic.txt:d")));
+
+    // A word failed in the morning falls due that evening, but answering it
+    // again the same study day would count for nothing: it waits.
+    const QDateTime dayStart = Schedule::studyDayStart(Schedule::studyDay(now.addDays(30)));
+    store.recordAnswer(answer(dayStart.addSecs(3600), QStringLiteral("g"), false, 2000, 0, basic));
+    QVERIFY(!words(store.dueWords(dayStart.addSecs(20 * 3600), 25)).contains(QStringLiteral("basic.txt:g")));
+    QVERIFY(words(store.dueWords(dayStart.addDays(1), 25)).contains(QStringLiteral("basic.txt:g")));
 }
 
 void TestRecordStore::progressNumbersOnGeneratedHistory()

@@ -34,6 +34,17 @@ inline AnswerRecord answer(const QDateTime &time, const QString &word, bool righ
     return a;
 }
 
+// The same answer with its time split where typing began: `reaction` to the
+// first key, then `typing` for `characters` characters.
+inline AnswerRecord timed(AnswerRecord a, qint64 reaction, qint64 typing, int characters)
+{
+    a.reactionMs = reaction;
+    a.typingMs = typing;
+    a.characters = characters;
+    a.milliseconds = reaction + typing;
+    return a;
+}
+
 // Reads the database through a connection of its own, not through the store
 // under test, so a fault in the store cannot hide itself.
 class Inspector

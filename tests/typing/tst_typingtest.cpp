@@ -156,7 +156,12 @@ private slots:
         // The window shows the next meaning only after its message.
         now += 4000;
         test.meaningShown();
-        now += 250;
+        // Only the first key ends the reaction.
+        now += 100;
+        test.keyTyped();
+        now += 50;
+        test.keyTyped();
+        now += 100;
         test.answer(QStringLiteral(" w1 "));
         test.startRetestPass();
         now += 90;
@@ -169,10 +174,13 @@ private slots:
             int pass;
             bool right;
             qint64 millis;
+            qint64 reaction; // -1: Enter came without a key before it
+            qint64 typing;
+            int characters;
         } expected[] = {
-            {"w0", "m0", 0, false, 1500},
-            {"w1", "m1", 0, true, 250},
-            {"w0", "m0", 1, true, 90},
+            {"w0", "m0", 0, false, 1500, -1, -1, 5},
+            {"w1", "m1", 0, true, 250, 100, 150, 2},
+            {"w0", "m0", 1, true, 90, -1, -1, 2},
         };
         for (size_t i = 0; i < seen.size(); ++i) {
             QCOMPARE(seen[i].word, QString::fromLatin1(expected[i].word));
@@ -180,6 +188,9 @@ private slots:
             QCOMPARE(seen[i].pass, expected[i].pass);
             QCOMPARE(seen[i].right, expected[i].right);
             QCOMPARE(seen[i].millis, expected[i].millis);
+            QCOMPARE(seen[i].reactionMillis, expected[i].reaction);
+            QCOMPARE(seen[i].typingMillis, expected[i].typing);
+            QCOMPARE(seen[i].characters, expected[i].characters);
         }
     }
 
