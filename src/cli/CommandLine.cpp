@@ -24,6 +24,8 @@ int runHelp(const QStringList &arguments, CommandContext &context);
 // `--help` first; the rest in the order the help lists them.
 const Verb verbs[] = {
     {"--help", "--help", runHelp},
+    {"--export", "--export 文件.lxv  把学习记录、设置、词库和月光宝盒导出为一个文件", runExport},
+    {"--import", "--import 文件.lxv  合并导出文件里的学习记录、词库和月光宝盒", runImport},
 };
 
 const Verb *findVerb(const QString &name)
