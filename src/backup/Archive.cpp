@@ -199,7 +199,7 @@ bool isAllowedName(const QString &name)
     return true;
 }
 
-QByteArray build(const Contents &contents)
+QByteArray build(const Contents &contents, int version)
 {
     QJsonArray listed;
     QList<const Entry *> written;
@@ -212,7 +212,7 @@ QByteArray build(const Contents &contents)
                                   {QStringLiteral("sha256"), sha256(entry.bytes)}});
     }
     QJsonObject manifest{{QStringLiteral("format"), FormatName},
-                         {QStringLiteral("version"), FormatVersion},
+                         {QStringLiteral("version"), version},
                          {QStringLiteral("created"), contents.created.toUTC().toString(Qt::ISODateWithMs)},
                          {QStringLiteral("computer"), contents.computer},
                          {QStringLiteral("entries"), listed}};

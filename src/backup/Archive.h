@@ -70,7 +70,8 @@ QString messageFor(Status status);
 bool isAllowedName(const QString &name);
 
 // The zip, in memory. Entries with names that are not allowed are left out.
-QByteArray build(const Contents &contents);
+// `version` is the format version the manifest states.
+QByteArray build(const Contents &contents, int version = FormatVersion);
 
 // Checks and unpacks an archive in memory.
 ReadResult parse(const QByteArray &bytes);

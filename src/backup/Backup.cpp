@@ -87,7 +87,10 @@ bool copyDatabase(const QString &source, QByteArray &bytes, qint64 &answers, QSt
     }
     const QString copy = scratch.filePath(QStringLiteral("copy.db"));
     {
-        Connection live(source, true);
+        // Read-write although it only reads: a read-only connection cannot
+        // remove the shared-memory file when it closes, and a restore that
+        // failed would leave that file behind.
+        Connection live(source, false);
         if (!live.isOpen()) {
             error = live.db().lastError().text();
             return false;

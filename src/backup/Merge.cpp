@@ -19,6 +19,13 @@
 #include <QTemporaryDir>
 #include <QVariant>
 
+#include <algorithm>
+#include <cmath>
+#include <deque>
+#include <map>
+#include <optional>
+#include <vector>
+
 namespace Merge {
 
 namespace {
@@ -153,6 +160,22 @@ bool rebuildTotalsOn(QSqlDatabase &db, QString &error)
                                " SELECT CAST(julianday(date(at / 1000, 'unixepoch', 'localtime')) + 0.5 AS INTEGER)"
                                " AS d, count(*), sum(pass = 0), sum(pass = 0 AND correct = 1) FROM answers GROUP BY d"),
                 error);
+}
+
+// The median of the recent right first tries, as the record grades an
+// answer: none until there are enough of them.
+std::optional<qint64> medianOf(const std::deque<qint64> &recent)
+{
+    if (int(recent.size()) < RecordStore::MedianMinimum)
+        return std::nullopt;
+    std::vector<qint64> times(recent.begin(), recent.end());
+    const size_t middle = times.size() / 2;
+    std::nth_element(times.begin(), times.begin() + qsizetype(middle), times.end());
+    if (times.size() % 2 == 1)
+        return times[middle];
+    const qint64 upper = times[middle];
+    const qint64 lower = *std::max_element(times.begin(), times.begin() + qsizetype(middle));
+    return (lower + upper) / 2;
 }
 
 QString sha256(const QByteArray &bytes)
@@ -450,8 +473,12 @@ ImportResult importArchive(const ProgramPaths &paths, const Archive::Contents &c
             result.outcome = ImportResult::RecordFailed;
             return result;
         }
-        // MEMORY STATES: recomputed from the merged answers by the
-        // schedule's own rules, once RecordStore::rebuildMemoryStates exists.
+        // The words' memory states follow from the merged history.
+        if (result.summary.answersAdded > 0 && !replayMemoryStates(paths.databasePath(), result.detail)) {
+            takeBack();
+            result.outcome = ImportResult::RecordFailed;
+            return result;
+        }
     }
 
     for (const NewLibrary &library : newLibraries) {
@@ -472,6 +499,82 @@ ImportResult importArchive(const ProgramPaths &paths, const Archive::Contents &c
     }
     result.outcome = ImportResult::Imported;
     return result;
+}
+
+bool replayMemoryStates(const QString &recordPath, QString &error)
+{
+    Connection connection(recordPath);
+    QSqlDatabase db = connection.db();
+    QSqlQuery query(db);
+    if (!connection.isOpen()) {
+        error = db.lastError().text();
+        return false;
+    }
+    if (!exec(query, QStringLiteral("BEGIN IMMEDIATE"), error))
+        return false;
+    struct Word
+    {
+        QString library, meaning;
+        Fsrs::MemoryState state;
+        qint64 last = 0, due = 0;
+        int reviews = 0, lapses = 0;
+    };
+    std::map<std::pair<QString, QString>, Word> words;
+    std::deque<qint64> recent;
+    constexpr double MillisecondsPerDay = 86400.0 * 1000.0;
+    // Every field in the order, so that two computers holding the same
+    // answers replay them alike whatever order they were stored in.
+    query.setForwardOnly(true);
+    bool ok = exec(query,
+                   QStringLiteral("SELECT at, library, file, word, meaning, correct, ms FROM answers WHERE pass = 0"
+                                  " ORDER BY at, file, word, correct, ms, library, meaning"),
+                   error);
+    while (ok && query.next()) {
+        const qint64 at = query.value(0).toLongLong();
+        const bool right = query.value(5).toInt() != 0;
+        const qint64 ms = std::max<qint64>(0, query.value(6).toLongLong());
+        Word &word = words[{query.value(2).toString(), query.value(3).toString()}];
+        const Fsrs::Rating rating = Fsrs::rate(right, ms, medianOf(recent));
+        if (word.reviews == 0)
+            word.state = Fsrs::firstReview(rating);
+        else
+            word.state = Fsrs::nextState(word.state, double(at - word.last) / MillisecondsPerDay, rating);
+        word.library = query.value(1).toString();
+        word.meaning = query.value(4).toString();
+        word.last = at;
+        word.due = at + qint64(std::llround(Fsrs::intervalDays(word.state.stability) * MillisecondsPerDay));
+        ++word.reviews;
+        word.lapses += rating == Fsrs::Rating::Again ? 1 : 0;
+        if (right) {
+            recent.push_back(ms);
+            if (int(recent.size()) > RecordStore::MedianWindow)
+                recent.pop_front();
+        }
+    }
+    query.finish();
+    ok = ok && exec(query, QStringLiteral("DELETE FROM memory"), error);
+    if (ok) {
+        QSqlQuery insert(db);
+        insert.prepare(QStringLiteral(
+            "INSERT INTO memory (file, word, library, meaning, stability, difficulty, last_review, due, reviews, lapses)"
+            " VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"));
+        for (auto it = words.cbegin(); ok && it != words.cend(); ++it) {
+            const Word &word = it->second;
+            const QVariantList values{it->first.first, it->first.second, word.library,  word.meaning,
+                                      word.state.stability, word.state.difficulty, word.last, word.due,
+                                      word.reviews, word.lapses};
+            for (int i = 0; i < values.size(); ++i)
+                insert.bindValue(i, values[i]);
+            if (!insert.exec()) {
+                error = insert.lastError().text();
+                ok = false;
+            }
+        }
+    }
+    if (ok && exec(query, QStringLiteral("COMMIT"), error))
+        return true;
+    query.exec(QStringLiteral("ROLLBACK"));
+    return false;
 }
 
 QString summaryLine(const Summary &summary)

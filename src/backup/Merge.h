@@ -53,6 +53,10 @@ ImportResult importArchive(const ProgramPaths &paths, const Archive::Contents &c
 bool mergeRecord(const QString &recordPath, const QString &otherPath, const QHash<QString, QString> &fileRenames,
                  Summary &summary, QString &error);
 
+// Recomputes every word's memory state by replaying the first tries in the
+// order they happened, as the record grades each one as it comes.
+bool replayMemoryStates(const QString &recordPath, QString &error);
+
 // Recomputes the per-word and per-day totals from the answers.
 bool rebuildTotals(const QString &recordPath, QString &error);
 
