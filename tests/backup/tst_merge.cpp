@@ -30,36 +30,6 @@ class TestMerge : public QObject
         return code;
     }
 
-    static QStringList answerRows(const ProgramFolder &folder)
-    {
-        QStringList rows;
-        RecordFixtures::Inspector inspector(folder.path() + QStringLiteral("/lexvan.db"));
-        const QVariant all = inspector.value(QStringLiteral(
-            "SELECT group_concat(r, '|') FROM (SELECT at || ' ' || file || ' ' || word || ' ' || pass || ' ' || correct"
-            " AS r FROM answers ORDER BY r)"));
-        return all.toString().split(u'|');
-    }
-
-    static QStringList dueList(const ProgramFolder &folder, const QDateTime &now)
-    {
-        RecordStore store;
-        store.open(folder.path() + QStringLiteral("/lexvan.db"));
-        QStringList words;
-        for (const DueWord &due : store.dueWords(now, 1000))
-            words << due.libraryFile + u' ' + due.word + u' ' + due.due.toString(Qt::ISODateWithMs);
-        return words;
-    }
-
-    static void study(const ProgramFolder &folder, const QDateTime &from, const QList<bool> &rights, int firstWord)
-    {
-        RecordStore store;
-        QVERIFY(store.open(folder.path() + QStringLiteral("/lexvan.db")).ok());
-        for (int n = 0; n < rights.size(); ++n) {
-            store.recordAnswer(RecordFixtures::answer(from.addSecs(30 * n), QStringLiteral("word%1").arg(firstWord + n),
-                                                      rights[n], 1800, 0, QStringLiteral("test.txt")));
-        }
-    }
-
 private slots:
     void importTwiceAddsNothingTheSecondTime()
     {

@@ -54,4 +54,38 @@ inline void fill(const ProgramFolder &folder, int answers, const QString &tag = 
     store.close();
 }
 
+// Every answer as one line, sorted: two records with the same history
+// give the same list.
+inline QStringList answerRows(const ProgramFolder &folder)
+{
+    QStringList rows;
+    RecordFixtures::Inspector inspector(folder.path() + QStringLiteral("/lexvan.db"));
+    const QVariant all = inspector.value(QStringLiteral(
+        "SELECT group_concat(r, '|') FROM (SELECT at || ' ' || file || ' ' || word || ' ' || pass || ' ' || correct"
+        " AS r FROM answers ORDER BY r)"));
+    return all.toString().split(u'|');
+}
+
+// The due words at `now`, with their due times.
+inline QStringList dueList(const ProgramFolder &folder, const QDateTime &now)
+{
+    RecordStore store;
+    store.open(folder.path() + QStringLiteral("/lexvan.db"));
+    QStringList words;
+    for (const DueWord &due : store.dueWords(now, 1000))
+        words << due.libraryFile + u' ' + due.word + u' ' + due.due.toString(Qt::ISODateWithMs);
+    return words;
+}
+
+// Answers at the first try, 30 s apart, from word`firstWord` on.
+inline void study(const ProgramFolder &folder, const QDateTime &from, const QList<bool> &rights, int firstWord)
+{
+    RecordStore store;
+    store.open(folder.path() + QStringLiteral("/lexvan.db"));
+    for (int n = 0; n < rights.size(); ++n) {
+        store.recordAnswer(RecordFixtures::answer(from.addSecs(30 * n), QStringLiteral("word%1").arg(firstWord + n),
+                                                  rights[n], 1800, 0, QStringLiteral("test.txt")));
+    }
+}
+
 } // namespace BackupFixtures
