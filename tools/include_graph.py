@@ -29,7 +29,7 @@ FLOORS = [
     # 5: the skinned window frame; the command-line verbs (no windows)
     {"chrome", "cli"},
     # 6: the windows (and the models beside them)
-    {"boxes", "browse", "manager", "recordui", "typing"},
+    {"backupui", "boxes", "browse", "manager", "recordui", "typing"},
     # 7: start-up and the application object
     {"app"},
 ]
