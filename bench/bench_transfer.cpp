@@ -1,0 +1,126 @@
+// Moving a long history between computers: 200,000 answers (20,000 words
+// over a year and more) exported to one .lxv file, imported into another
+// program folder that holds 2,000 answers of its own, and imported there a
+// second time (every answer already present). Then the same history through
+// the sync folder: written out, and merged by the second computer. Target:
+// export and import under 2 s each.
+
+#include "backup/Archive.h"
+#include "backup/Backup.h"
+#include "backup/Merge.h"
+#include "backup/SyncFolder.h"
+#include "record/RecordStore.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryDir>
+
+#include <cstdio>
+
+namespace {
+
+const QDateTime Start(QDate(2025, 6, 1), QTime(8, 0), Qt::UTC);
+
+void writeFile(const QString &path, const QByteArray &bytes)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
+        qFatal("cannot write %s", qPrintable(path));
+}
+
+// A program folder: one library of 20,000 words, `answers` answers from
+// `offsetSeconds` after the start, two minutes apart.
+ProgramPaths makeFolder(const QString &dir, int answers, qint64 offsetSeconds)
+{
+    QDir().mkpath(dir + QStringLiteral("/data"));
+    writeFile(dir + QStringLiteral("/lexvan.ini"), "[LibName]\r\nLib0=basic\r\n[LibraryFileName]\r\nbasic=basic.txt\r\n");
+    QByteArray library;
+    for (int n = 0; n < 20000; ++n)
+        library += "word" + QByteArray::number(n) + "\r\nmeaning " + QByteArray::number(n) + "\r\n";
+    writeFile(dir + QStringLiteral("/data/basic.txt"), library);
+    RecordStore store;
+    if (!store.open(dir + QStringLiteral("/lexvan.db")).ok())
+        qFatal("cannot open the record");
+    QList<AnswerRecord> batch;
+    for (int i = 0; i < answers; ++i) {
+        AnswerRecord a;
+        a.time = Start.addSecs(offsetSeconds + qint64(i) * 120);
+        a.library = QStringLiteral("basic");
+        a.libraryFile = QStringLiteral("basic.txt");
+        a.word = QStringLiteral("word%1").arg(i % 20000);
+        a.meaning = QStringLiteral("meaning %1").arg(i % 20000);
+        a.group = (i % 20000) / 25 + 1;
+        a.pass = i % 5 == 4 ? 1 : 0;
+        a.right = i % 7 != 0;
+        a.milliseconds = 800 + (i * 37) % 4000;
+        batch.append(a);
+        if (batch.size() == 10000) {
+            store.recordAnswers(batch);
+            batch.clear();
+        }
+    }
+    store.recordAnswers(batch);
+    store.close();
+    return ProgramPaths{dir, dir + QStringLiteral("/data")};
+}
+
+double importOnce(const ProgramPaths &paths, const QString &file, qint64 &added)
+{
+    QElapsedTimer timer;
+    timer.start();
+    const Archive::ReadResult read = Archive::readFile(file);
+    RecordStore store;
+    if (!read.ok() || !store.open(paths.databasePath()).ok())
+        qFatal("cannot import");
+    const Merge::ImportResult result = Merge::importArchive(paths, read.contents, store);
+    store.close();
+    if (!result.ok())
+        qFatal("import failed: %s", qPrintable(result.detail));
+    added = result.summary.answersAdded;
+    return double(timer.nsecsElapsed()) / 1e9;
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    QCoreApplication app(argc, argv);
+    QTemporaryDir root;
+    const ProgramPaths a = makeFolder(root.filePath(QStringLiteral("a")), 200000, 0);
+    const ProgramPaths b = makeFolder(root.filePath(QStringLiteral("b")), 2000, -7 * 86400);
+    const QString file = root.filePath(QStringLiteral("a.lxv"));
+
+    QElapsedTimer timer;
+    timer.start();
+    QString error;
+    if (!Backup::writeSnapshot(a, QStringLiteral("a"), file, error))
+        qFatal("export failed: %s", qPrintable(error));
+    const double exportSeconds = double(timer.nsecsElapsed()) / 1e9;
+    std::printf("export 200,000 answers: %.2f s (%.1f MB)\n", exportSeconds,
+                double(QFileInfo(file).size()) / 1e6);
+
+    qint64 added = 0;
+    const double first = importOnce(b, file, added);
+    std::printf("import into a record of 2,000: %.2f s (%lld answers added)\n", first, static_cast<long long>(added));
+    const double second = importOnce(b, file, added);
+    std::printf("import again (nothing new): %.2f s (%lld answers added)\n", second, static_cast<long long>(added));
+
+    // The sync folder: a's whole history written out, then merged by a
+    // third computer that has only its own answers.
+    const ProgramPaths c = makeFolder(root.filePath(QStringLiteral("c")), 2000, -7 * 86400);
+    const QString shared = root.filePath(QStringLiteral("shared"));
+    QDir().mkpath(shared);
+    timer.restart();
+    const SyncFolder::Result written = SyncFolder::syncOnce(a.databasePath(), shared, QStringLiteral("a"));
+    std::printf("sync folder, first write of 200,000 answers: %.2f s (%lld events)\n",
+                double(timer.nsecsElapsed()) / 1e9, static_cast<long long>(written.eventsWritten));
+    timer.restart();
+    const SyncFolder::Result merged = SyncFolder::syncOnce(c.databasePath(), shared, QStringLiteral("c"));
+    std::printf("sync folder, merge of 200,000 answers: %.2f s (%lld added, %lld written)\n",
+                double(timer.nsecsElapsed()) / 1e9, static_cast<long long>(merged.answersAdded),
+                static_cast<long long>(merged.eventsWritten));
+    return exportSeconds < 2.0 && first < 2.0 && second < 2.0 ? 0 : 1;
+}
