@@ -162,21 +162,36 @@ bool rebuildTotalsOn(QSqlDatabase &db, QString &error)
                 error);
 }
 
-// The median of the recent right first tries, as the record grades an
-// answer: none until there are enough of them.
-std::optional<qint64> medianOf(const std::deque<qint64> &recent)
+// The recent right first tries, as the record keeps them to grade an
+// answer: the newest `MedianWindow`, their median once there are enough.
+// Kept sorted beside their order, so each step costs a shift of at most a
+// window's worth instead of a selection over it.
+class RecentTimes
 {
-    if (int(recent.size()) < RecordStore::MedianMinimum)
-        return std::nullopt;
-    std::vector<qint64> times(recent.begin(), recent.end());
-    const size_t middle = times.size() / 2;
-    std::nth_element(times.begin(), times.begin() + qsizetype(middle), times.end());
-    if (times.size() % 2 == 1)
-        return times[middle];
-    const qint64 upper = times[middle];
-    const qint64 lower = *std::max_element(times.begin(), times.begin() + qsizetype(middle));
-    return (lower + upper) / 2;
-}
+public:
+    void add(qint64 ms)
+    {
+        m_order.push_back(ms);
+        m_sorted.insert(std::upper_bound(m_sorted.begin(), m_sorted.end(), ms), ms);
+        if (int(m_order.size()) > RecordStore::MedianWindow) {
+            m_sorted.erase(std::lower_bound(m_sorted.begin(), m_sorted.end(), m_order.front()));
+            m_order.pop_front();
+        }
+    }
+    std::optional<qint64> median() const
+    {
+        if (int(m_sorted.size()) < RecordStore::MedianMinimum)
+            return std::nullopt;
+        const size_t middle = m_sorted.size() / 2;
+        if (m_sorted.size() % 2 == 1)
+            return m_sorted[middle];
+        return (m_sorted[middle - 1] + m_sorted[middle]) / 2;
+    }
+
+private:
+    std::deque<qint64> m_order;
+    std::vector<qint64> m_sorted;
+};
 
 QString sha256(const QByteArray &bytes)
 {
@@ -520,7 +535,7 @@ bool replayMemoryStates(const QString &recordPath, QString &error)
         int reviews = 0, lapses = 0;
     };
     std::map<std::pair<QString, QString>, Word> words;
-    std::deque<qint64> recent;
+    RecentTimes recent;
     constexpr double MillisecondsPerDay = 86400.0 * 1000.0;
     // Every field in the order, so that two computers holding the same
     // answers replay them alike whatever order they were stored in.
@@ -534,7 +549,7 @@ bool replayMemoryStates(const QString &recordPath, QString &error)
         const bool right = query.value(5).toInt() != 0;
         const qint64 ms = std::max<qint64>(0, query.value(6).toLongLong());
         Word &word = words[{query.value(2).toString(), query.value(3).toString()}];
-        const Fsrs::Rating rating = Fsrs::rate(right, ms, medianOf(recent));
+        const Fsrs::Rating rating = Fsrs::rate(right, ms, recent.median());
         if (word.reviews == 0)
             word.state = Fsrs::firstReview(rating);
         else
@@ -545,11 +560,8 @@ bool replayMemoryStates(const QString &recordPath, QString &error)
         word.due = at + qint64(std::llround(Fsrs::intervalDays(word.state.stability) * MillisecondsPerDay));
         ++word.reviews;
         word.lapses += rating == Fsrs::Rating::Again ? 1 : 0;
-        if (right) {
-            recent.push_back(ms);
-            if (int(recent.size()) > RecordStore::MedianWindow)
-                recent.pop_front();
-        }
+        if (right)
+            recent.add(ms);
     }
     query.finish();
     ok = ok && exec(query, QStringLiteral("DELETE FROM memory"), error);

@@ -161,8 +161,10 @@ bool writeRecord(const QString &path, const QList<QJsonObject> &events, QString 
     return ok;
 }
 
-// Every event of the record as a line, with its identity.
-bool readRecord(const QString &path, QList<QPair<QString, QByteArray>> &lines, QString &error)
+// The identity of every event of the record, and as lines those that
+// `known` lacks.
+bool readRecord(const QString &path, const QSet<QString> &known, QSet<QString> &identities, QByteArray &fresh,
+                qint64 &freshCount, QString &error)
 {
     const QString name = nextConnection();
     bool ok = true;
@@ -180,13 +182,28 @@ bool readRecord(const QString &path, QList<QPair<QString, QByteArray>> &lines, Q
                 break;
             }
             const QSqlRecord record = query.record();
+            QList<int> identityColumns;
+            for (const QString &column : table.identity)
+                identityColumns << record.indexOf(column);
             while (query.next()) {
-                QJsonObject event{{QStringLiteral("t"), table.kind}};
-                for (int i = 0; i < record.count(); ++i) {
-                    if (record.fieldName(i) != QLatin1String("id"))
-                        event.insert(record.fieldName(i), QJsonValue::fromVariant(query.value(i)));
+                // The identity straight from the row (as identityOf makes it
+                // from a line); the line itself only for an event to write.
+                QStringList parts{table.kind};
+                for (int column : identityColumns)
+                    parts << query.value(column).toString();
+                const QString identity = parts.join(QChar(0x1f));
+                if (identities.contains(identity))
+                    continue;
+                identities.insert(identity);
+                if (!known.contains(identity)) {
+                    QJsonObject event{{QStringLiteral("t"), table.kind}};
+                    for (int i = 0; i < record.count(); ++i) {
+                        if (record.fieldName(i) != QLatin1String("id"))
+                            event.insert(record.fieldName(i), QJsonValue::fromVariant(query.value(i)));
+                    }
+                    fresh += QJsonDocument(event).toJson(QJsonDocument::Compact) + '\n';
+                    ++freshCount;
                 }
-                lines.append({identityOf(table, event), QJsonDocument(event).toJson(QJsonDocument::Compact)});
             }
         }
         db.close();
@@ -280,11 +297,30 @@ Result syncOnce(const QString &recordPath, const QString &folder, const QString 
         }
     }
 
-    if (!others.isEmpty()) {
+    // The record as it is now: what it has, and what the folder lacks.
+    QSet<QString> inRecord;
+    QByteArray fresh;
+    qint64 freshCount = 0;
+    if (!readRecord(recordPath, inFolder, inRecord, fresh, freshCount, result.detail)) {
+        result.outcome = Result::RecordFailed;
+        return result;
+    }
+
+    // The others' events the record lacks, merged in one transaction.
+    QList<QJsonObject> missing;
+    for (const QJsonObject &event : others) {
+        const QString identity =
+            identityOf(*tableOfKind(event.value(QStringLiteral("t")).toString()), event);
+        if (!inRecord.contains(identity)) {
+            inRecord.insert(identity);
+            missing.append(event);
+        }
+    }
+    if (!missing.isEmpty()) {
         QTemporaryDir scratch;
         const QString staged = scratch.filePath(QStringLiteral("others.db"));
         Merge::Summary summary;
-        if (!scratch.isValid() || !writeRecord(staged, others, result.detail) ||
+        if (!scratch.isValid() || !writeRecord(staged, missing, result.detail) ||
             !Merge::mergeRecord(recordPath, staged, {}, summary, result.detail)) {
             result.outcome = Result::RecordFailed;
             return result;
@@ -298,24 +334,13 @@ Result syncOnce(const QString &recordPath, const QString &folder, const QString 
         }
     }
 
-    QList<QPair<QString, QByteArray>> lines;
-    if (!readRecord(recordPath, lines, result.detail)) {
-        result.outcome = Result::RecordFailed;
-        return result;
-    }
-    QByteArray fresh;
-    for (const auto &line : lines) {
-        if (inFolder.contains(line.first))
-            continue;
-        inFolder.insert(line.first);
-        fresh += line.second + '\n';
-        ++result.eventsWritten;
-    }
+    // Ours: what was recorded here (or imported) and no file holds. An
+    // answer given while this ran goes out next time.
     if (!fresh.isEmpty() && !append(dir.filePath(ownName), fresh, result.detail)) {
-        result.eventsWritten = 0;
         result.outcome = Result::FolderUnwritable;
         return result;
     }
+    result.eventsWritten = freshCount;
     result.outcome = Result::Synced;
     return result;
 }
