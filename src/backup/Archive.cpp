@@ -299,6 +299,7 @@ ReadResult parse(const QByteArray &bytes)
     // the first.
     QList<Entry> entries;
     QSet<QString> seen;
+    QString strange;
     qint64 total = 0;
     int status = unzGoToFirstFile(zip);
     while (status == UNZ_OK) {
@@ -307,8 +308,14 @@ ReadResult parse(const QByteArray &bytes)
         if (unzGetCurrentFileInfo64(zip, &info, name, sizeof name, nullptr, 0, nullptr, 0) != UNZ_OK)
             return failure(Status::Damaged, QStringLiteral("entry header unreadable"));
         const QString entryName = QString::fromUtf8(name, qsizetype(strnlen(name, sizeof name)));
-        if (!isAllowedName(entryName))
-            return failure(Status::Foreign, QStringLiteral("entry not ours: %1").arg(entryName));
+        // Not unpacked, and refused once the manifest has been read: a later
+        // version may add kinds of entry, and is told as such.
+        if (!isAllowedName(entryName)) {
+            if (strange.isEmpty())
+                strange = entryName;
+            status = unzGoToNextFile(zip);
+            continue;
+        }
         if (seen.contains(entryName))
             return failure(Status::Damaged, QStringLiteral("entry twice: %1").arg(entryName));
         seen.insert(entryName);
@@ -342,6 +349,8 @@ ReadResult parse(const QByteArray &bytes)
         return failure(Status::Damaged, QStringLiteral("no version"));
     if (version.toDouble() > FormatVersion)
         return failure(Status::TooNew, QStringLiteral("version %1").arg(version.toDouble()));
+    if (!strange.isEmpty())
+        return failure(Status::Foreign, QStringLiteral("entry not ours: %1").arg(strange));
 
     // The manifest names every other entry, with its size and checksum; an
     // entry it does not name, or one it names that is missing, is damage.

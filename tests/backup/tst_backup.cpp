@@ -36,6 +36,8 @@ private slots:
         QTest::newRow("a zip of something else") << "foreign zip" << int(Archive::Status::Foreign);
         QTest::newRow("newer format") << "newer format" << int(Archive::Status::TooNew);
         QTest::newRow("newer record schema") << "newer schema" << int(Archive::Status::TooNew);
+        QTest::newRow("newer format with a new kind of entry") << "newer layout" << int(Archive::Status::TooNew);
+        QTest::newRow("an entry outside the program's files") << "outside" << int(Archive::Status::Foreign);
         QTest::newRow("missing file") << "missing" << int(Archive::Status::Unreadable);
     }
 
@@ -59,6 +61,12 @@ private slots:
             bytes.replace("manifest.json", "manifest.jsox");
         } else if (kind == QLatin1String("newer format")) {
             bytes = Archive::build(Archive::parse(bytes).contents, Archive::FormatVersion + 1);
+        } else if (kind == QLatin1String("newer layout") || kind == QLatin1String("outside")) {
+            // Entry names are stored as they are, in the local headers and
+            // the directory: a name no version of today would write.
+            if (kind == QLatin1String("newer layout"))
+                bytes = Archive::build(Archive::parse(bytes).contents, Archive::FormatVersion + 1);
+            bytes.replace("data/box0.txt", kind == QLatin1String("outside") ? "data/../x.txt" : "data/box0/txt");
         } else if (kind == QLatin1String("newer schema")) {
             RecordFixtures::Inspector(source.path() + QStringLiteral("/lexvan.db"))
                 .exec(QStringLiteral("PRAGMA user_version = 99"));
