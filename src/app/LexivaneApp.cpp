@@ -514,22 +514,33 @@ void LexivaneApp::startHousekeeping()
     const QString computer = SyncFolder::computerId(m_iniFile.IniPath(), true);
     const QString folder = SyncFolder::folderSetting(m_iniFile.IniPath());
     const QDate today = QDate::currentDate();
-    m_housekeeping = std::make_unique<BackgroundJob>([paths, computer, folder, today] {
+    // The folder is read and written on the job's thread; what it brings is
+    // merged here, between answers, so the merge never makes an answer
+    // wait for the record's lock.
+    auto staged = std::make_shared<SyncFolder::Staged>();
+    auto synced = std::make_shared<SyncFolder::Result>();
+    m_housekeeping = std::make_unique<BackgroundJob>([paths, computer, folder, today, staged, synced] {
         const Backup::DailyResult daily = Backup::runDaily(paths, today, computer);
         QString summary = daily.outcome == Backup::DailyResult::Failed
                               ? QStringLiteral("daily backup failed: ") + daily.detail
                               : QStringLiteral("daily backup: ") + daily.file;
         if (!folder.isEmpty()) {
-            const SyncFolder::Result synced = SyncFolder::syncOnce(paths.databasePath(), folder, computer);
-            summary += QStringLiteral("; sync folder: %1 events written, %2 answers merged %3")
-                           .arg(synced.eventsWritten)
-                           .arg(synced.answersAdded)
-                           .arg(synced.ok() ? QString() : synced.detail);
+            *synced = SyncFolder::prepare(paths.databasePath(), folder, computer, *staged);
+            summary += QStringLiteral("; sync folder: %1 events written %2")
+                           .arg(synced->eventsWritten)
+                           .arg(synced->ok() ? QString() : synced->detail);
         }
         return summary;
     });
-    connect(m_housekeeping.get(), &BackgroundJob::finished, this, [this](const QString &summary) {
+    connect(m_housekeeping.get(), &BackgroundJob::finished, this, [this, paths, staged, synced](const QString &summary) {
         qInfo("%s", qUtf8Printable(summary));
+        if (!staged->path.isEmpty()) {
+            if (SyncFolder::apply(paths.databasePath(), *staged, *synced))
+                qInfo("sync folder: %lld answers merged", static_cast<long long>(synced->answersAdded));
+            else
+                qWarning("sync folder merge failed: %s", qUtf8Printable(synced->detail));
+            *staged = SyncFolder::Staged();
+        }
         refreshBackupWindow();
     });
     m_housekeeping->start();

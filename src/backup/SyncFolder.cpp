@@ -268,9 +268,10 @@ QString eventFileName(const QString &id)
     return FilePrefix + id + FileSuffix;
 }
 
-Result syncOnce(const QString &recordPath, const QString &folder, const QString &computerId)
+Result prepare(const QString &recordPath, const QString &folder, const QString &computerId, Staged &staged)
 {
     Result result;
+    staged = Staged();
     const QDir dir(folder);
     if (folder.isEmpty() || !dir.exists()) {
         result.outcome = Result::FolderMissing;
@@ -297,7 +298,8 @@ Result syncOnce(const QString &recordPath, const QString &folder, const QString 
         }
     }
 
-    // The record as it is now: what it has, and what the folder lacks.
+    // The record as it is now (a read: it holds up no answer being
+    // written): what it has, and what the folder lacks.
     QSet<QString> inRecord;
     QByteArray fresh;
     qint64 freshCount = 0;
@@ -306,42 +308,62 @@ Result syncOnce(const QString &recordPath, const QString &folder, const QString 
         return result;
     }
 
-    // The others' events the record lacks, merged in one transaction.
+    // The others' events the record lacks, in a record of their own.
     QList<QJsonObject> missing;
     for (const QJsonObject &event : others) {
-        const QString identity =
-            identityOf(*tableOfKind(event.value(QStringLiteral("t")).toString()), event);
+        const QString identity = identityOf(*tableOfKind(event.value(QStringLiteral("t")).toString()), event);
         if (!inRecord.contains(identity)) {
             inRecord.insert(identity);
             missing.append(event);
         }
     }
     if (!missing.isEmpty()) {
-        QTemporaryDir scratch;
-        const QString staged = scratch.filePath(QStringLiteral("others.db"));
-        Merge::Summary summary;
-        if (!scratch.isValid() || !writeRecord(staged, missing, result.detail) ||
-            !Merge::mergeRecord(recordPath, staged, {}, summary, result.detail)) {
-            result.outcome = Result::RecordFailed;
-            return result;
-        }
-        result.answersAdded = summary.answersAdded;
-        result.boxEventsAdded = summary.boxEventsAdded;
-        // The words' memory states follow from the merged history.
-        if (summary.answersAdded > 0 && !Merge::replayMemoryStates(recordPath, result.detail)) {
+        staged.scratch = std::make_shared<QTemporaryDir>();
+        staged.path = staged.scratch->filePath(QStringLiteral("others.db"));
+        if (!staged.scratch->isValid() || !writeRecord(staged.path, missing, result.detail)) {
+            staged = Staged();
             result.outcome = Result::RecordFailed;
             return result;
         }
     }
 
     // Ours: what was recorded here (or imported) and no file holds. An
-    // answer given while this ran goes out next time.
+    // answer given after the read goes out next time.
     if (!fresh.isEmpty() && !append(dir.filePath(ownName), fresh, result.detail)) {
         result.outcome = Result::FolderUnwritable;
         return result;
     }
     result.eventsWritten = freshCount;
     result.outcome = Result::Synced;
+    return result;
+}
+
+bool apply(const QString &recordPath, const Staged &staged, Result &result)
+{
+    if (staged.path.isEmpty())
+        return true;
+    Merge::Summary summary;
+    if (!Merge::mergeRecord(recordPath, staged.path, {}, summary, result.detail)) {
+        result.outcome = Result::RecordFailed;
+        return false;
+    }
+    result.answersAdded = summary.answersAdded;
+    result.boxEventsAdded = summary.boxEventsAdded;
+    // The words' memory states follow from the merged history.
+    if (summary.answersAdded > 0 && !Merge::replayMemoryStates(recordPath, result.detail)) {
+        result.outcome = Result::RecordFailed;
+        return false;
+    }
+    return true;
+}
+
+Result syncOnce(const QString &recordPath, const QString &folder, const QString &computerId)
+{
+    Staged staged;
+    Result result = prepare(recordPath, folder, computerId, staged);
+    // The others' events are merged even when our own could not be written.
+    if (result.outcome == Result::Synced || result.outcome == Result::FolderUnwritable)
+        apply(recordPath, staged, result);
     return result;
 }
 

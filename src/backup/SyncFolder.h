@@ -2,6 +2,10 @@
 
 #include <QString>
 
+#include <memory>
+
+class QTemporaryDir;
+
 // The sync folder: a folder the user already keeps in step between computers
 // (a sync service, a cloud drive, a USB stick). Each computer appends the
 // events it recorded (answers, box events) to a file of its own there, and
@@ -41,9 +45,26 @@ struct Result
     bool ok() const { return outcome == Synced; }
 };
 
-// Merges the events in the other computers' files into the record at
-// `recordPath`, then appends to this computer's own file every event of the
-// record that no file in the folder holds yet.
+// The other computers' events the record lacks, in a scratch record of
+// their own, ready to be merged.
+struct Staged
+{
+    std::shared_ptr<QTemporaryDir> scratch;
+    QString path; // empty when there is nothing to merge
+};
+
+// The part that touches the folder, and only reads the record: appends to
+// this computer's own file every event of the record that no file in the
+// folder holds yet, and stages the others' events the record lacks.
+Result prepare(const QString &recordPath, const QString &folder, const QString &computerId, Staged &staged);
+
+// Merges what `prepare` staged into the record, in one transaction, and
+// replays the memory states. Run where the record's own writes run: the
+// merge holds the record's write lock, and an answer written meanwhile by
+// another connection would give up after its short wait.
+bool apply(const QString &recordPath, const Staged &staged, Result &result);
+
+// Both, one after the other (at exit, with the record closed).
 Result syncOnce(const QString &recordPath, const QString &folder, const QString &computerId);
 
 } // namespace SyncFolder

@@ -3,6 +3,7 @@
 
 #include "app/LexivaneApp.h"
 #include "backup/BackgroundJob.h"
+#include "backup/SyncFolder.h"
 #include "backupui/BackupWindow.h"
 #include "settings/CIniFile.h"
 #include "settings/SettingsKeys.h"
@@ -27,15 +28,28 @@ class TestBackupWindow : public QObject
 private slots:
     void backupListedRestoredExportedImported()
     {
+        // Another computer left 6 answers in the sync folder.
+        QTemporaryDir shared;
+        auto other = std::make_unique<ProgramFolder>();
+        fill(*other, 6, QStringLiteral("b"), RecordFixtures::noon().addDays(-3));
+        QVERIFY(SyncFolder::syncOnce(other->path() + QStringLiteral("/lexvan.db"), shared.path(),
+                                     QStringLiteral("other"))
+                    .ok());
+        other.reset();
         ProgramFolder folder;
         fill(folder, 25);
+        QVERIFY(SyncFolder::setFolderSetting(folder.iniPath(), shared.path()));
         RecordingDialogs dialogs;
         LexivaneApp app(folder.path(), &dialogs);
         Form1 *form = app.form1();
         form->show();
         app.startHousekeeping();
         QVERIFY(app.housekeeping());
-        QTRY_VERIFY_WITH_TIMEOUT(!app.housekeeping()->isRunning(), 20000);
+        // Merged back on this thread once the job is done.
+        QTRY_COMPARE_WITH_TIMEOUT(app.record().answerCount(), qint64(31), 20000);
+        QVERIFY(!app.housekeeping()->isRunning());
+        QVERIFY(QFileInfo::exists(shared.filePath(
+            SyncFolder::eventFileName(SyncFolder::computerId(folder.iniPath(), false)))));
 
         QTest::mouseClick(form->findChild<QLabel *>(QStringLiteral("Picture1")), Qt::LeftButton, {}, QPoint(10, 10));
         QAction *item = app.bookMenu()->findChild<QAction *>(QStringLiteral("backupAction"));
@@ -50,7 +64,7 @@ private slots:
         // Answers after the backup are undone by restoring it; the state
         // before is kept as a backup of its own.
         app.record().recordAnswer(RecordFixtures::answer(RecordFixtures::noon().addDays(2), QStringLiteral("word2"), true));
-        QCOMPARE(app.record().answerCount(), qint64(26));
+        QCOMPARE(app.record().answerCount(), qint64(32));
         auto *restore = window->findChild<QPushButton *>(QStringLiteral("restoreButton"));
         QVERIFY(!restore->isEnabled());
         window->table()->selectRow(0);
