@@ -510,9 +510,9 @@ void LexivaneApp::startHousekeeping()
         return;
     const ProgramPaths paths = pathsOf(m_programDir, dataDir());
     // The id is made (and stored) here, on this thread, with the other
-    // writes of the settings file.
-    const QString computer = SyncFolder::computerId(m_iniFile.IniPath(), true);
+    // writes of the settings file; only a computer that syncs needs one.
     const QString folder = SyncFolder::folderSetting(m_iniFile.IniPath());
+    const QString computer = SyncFolder::computerId(m_iniFile.IniPath(), !folder.isEmpty());
     const QDate today = QDate::currentDate();
     // The folder is read and written on the job's thread; what it brings is
     // merged here, between answers, so the merge never makes an answer
@@ -658,7 +658,7 @@ bool LexivaneApp::exportTo(const QString &file)
     m_record->checkpoint();
     Archive::Contents contents;
     QString error;
-    const bool done = Backup::snapshot(paths, SyncFolder::computerId(m_iniFile.IniPath(), true), contents, error) &&
+    const bool done = Backup::snapshot(paths, SyncFolder::computerId(m_iniFile.IniPath(), false), contents, error) &&
                       Backup::writeFileAtomically(file, Archive::build(contents), Backup::writeAll, &error);
     if (!done) {
         qWarning("Export failed: %s", qUtf8Printable(error));
