@@ -361,7 +361,7 @@ ReadResult parse(const QByteArray &bytes)
                                             .arg(entries.size() - 1));
     ReadResult result;
     QSet<QString> named;
-    for (const QJsonValue &value : listed) {
+    for (const auto &value : listed) {
         const QJsonObject item = value.toObject();
         const QString name = item.value(QStringLiteral("name")).toString();
         if (name == ManifestName || named.contains(name))

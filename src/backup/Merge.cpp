@@ -215,7 +215,7 @@ QString freeName(LibraryListEditor &editor, const QString &name)
         QString base = name;
         while (!base.isEmpty() && editor.storedLength(base + suffix) > LibraryListEditor::NameLimit)
             base.chop(1);
-        const QString candidate = base + suffix;
+        QString candidate = base + suffix;
         if (editor.checkName(candidate) == LibraryListEditor::Outcome::Done)
             return candidate;
     }
@@ -232,7 +232,7 @@ QString freeFileName(LibraryListEditor &editor, const QString &dataDir, const QS
         const QString tail = QStringLiteral("(%1)").arg(n) + suffix;
         while (!base.isEmpty() && editor.storedLength(base + tail) > LibraryListEditor::NameLimit)
             base.chop(1);
-        const QString candidate = base + tail;
+        QString candidate = base + tail;
         if (editor.checkFileName(candidate) == LibraryListEditor::Outcome::Done &&
             !QFileInfo::exists(dataDir + u'/' + candidate))
             return candidate;

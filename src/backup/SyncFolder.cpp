@@ -239,7 +239,7 @@ QString computerId(const QString &iniPath, bool create)
 {
     CIniFile ini;
     ini.SpecifyIni(iniPath);
-    const QString stored = ini.ReadString(SettingsKeys::Sync, SettingsKeys::ComputerId, 64).trimmed();
+    QString stored = ini.ReadString(SettingsKeys::Sync, SettingsKeys::ComputerId, 64).trimmed();
     if (!stored.isEmpty())
         return stored;
     if (!create)
