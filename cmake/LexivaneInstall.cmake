@@ -74,15 +74,15 @@ set(CPACK_DEBIAN_PACKAGE_PRIORITY "optional")
 set(CPACK_DEBIAN_PACKAGE_DEPENDS
     "fonts-arphic-ukai, fonts-arphic-uming, fontconfig, qt6-translations-l10n, diffutils, libqt6sql6-sqlite")
 # CPack runs dpkg-shlibdeps only with the file utility at hand (it picks the
-# ELF files with it); without it, name Qt 6.4's libraries and the C++ runtime
-# directly.
+# ELF files with it); without it, name Qt 6.4's libraries, minizip (the
+# backup and export archives) and the C++ runtime directly.
 find_program(LEXIVANE_FILE_PROGRAM file)
 find_program(LEXIVANE_SHLIBDEPS_PROGRAM dpkg-shlibdeps)
 if(LEXIVANE_FILE_PROGRAM AND LEXIVANE_SHLIBDEPS_PROGRAM)
     set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 else()
     string(PREPEND CPACK_DEBIAN_PACKAGE_DEPENDS
-        "libqt6core6 (>= 6.4), libqt6gui6 (>= 6.4), libqt6widgets6 (>= 6.4), libqt6dbus6 (>= 6.4), libqt6sql6 (>= 6.4), libstdc++6, libgcc-s1, libc6, ")
+        "libqt6core6 (>= 6.4), libqt6gui6 (>= 6.4), libqt6widgets6 (>= 6.4), libqt6dbus6 (>= 6.4), libqt6sql6 (>= 6.4), libminizip1, libstdc++6, libgcc-s1, libc6, ")
 endif()
 # Media playback (Qt Multimedia through GStreamer): WAV, AVI and MIDI. apt
 # installs recommended packages by default.

@@ -13,10 +13,15 @@ Formats (see the targets):
                  3 flashcard export, 4 semicolon, 5 dash, 6 equals,
                  7 full-width, 8 spaces, 9 numbered, 10 word only; plus 11
                  for a dictionary), then the file
+  fuzz_archive   a whole .lxv file
 """
 
+import hashlib
+import io
+import json
 import os
 import random
+import zipfile
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 DATA = os.path.join(HERE, "..", "data")
@@ -179,8 +184,47 @@ def import_seeds():
         write("fuzz_import", name, data)
 
 
+def lxv(entries, manifest_changes=None, extra=None):
+    """A .lxv archive: manifest.json first, then the entries (name -> bytes)."""
+    manifest = {
+        "format": "lexivane-archive",
+        "version": 1,
+        "created": "2026-12-08T12:00:00.000Z",
+        "computer": "seed",
+        "answers": 0,
+        "entries": [{"name": n, "size": len(b), "sha256": hashlib.sha256(b).hexdigest()} for n, b in entries.items()],
+    }
+    manifest.update(manifest_changes or {})
+    out = io.BytesIO()
+    with zipfile.ZipFile(out, "w", zipfile.ZIP_DEFLATED) as z:
+        z.writestr("manifest.json", json.dumps(manifest))
+        for name, data in {**entries, **(extra or {})}.items():
+            z.writestr(name, data)
+    return out.getvalue()
+
+
+def archive_seeds():
+    ini = gbk("[LibName]\r\nLib0=基础词汇\r\n[LibraryFileName]\r\n基础词汇=basic.txt\r\n")
+    full = {"lexvan.ini": ini, "data/basic.txt": read("basic.txt"), "data/box0.txt": gbk("cat\r\n猫\r\n")}
+    whole = lxv(full)
+    seeds = {
+        "whole": whole,
+        "empty-manifest-only": lxv({}),
+        "newer-version": lxv(full, {"version": 2}),
+        "foreign-format": lxv(full, {"format": "something-else"}),
+        "unlisted-entry": lxv(full, extra={"data/extra.txt": b"x"}),
+        "escaping-name": lxv({}, extra={"data/../evil.txt": b"x"}),
+        "truncated": whole[: len(whole) // 2],
+        "flipped-byte": whole[:200] + bytes([whole[200] ^ 0xFF]) + whole[201:],
+        "not-zip": b"SQLite format 3\x00",
+    }
+    for name, data in seeds.items():
+        write("fuzz_archive", name, data)
+
+
 if __name__ == "__main__":
     settings_seeds()
     library_seeds()
     delete_seeds()
     import_seeds()
+    archive_seeds()

@@ -8,6 +8,9 @@ packages=(
     qt6-base-dev qt6-base-dev-tools libgl-dev
     # The learning record: Qt SQL (in qt6-base-dev) and its SQLite driver.
     libqt6sql6-sqlite
+    # Backups and the one-file export: the .lxv file is a zip, read and
+    # written through minizip (zlib's own contrib library, zlib licence).
+    libminizip-dev
     xvfb xauth
     fonts-arphic-ukai fonts-arphic-uming
     # Qt's own texts (standard buttons, edit menus) in Chinese.

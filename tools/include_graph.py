@@ -24,17 +24,19 @@ FLOORS = [
     {"library", "dict", "speech"},
     # 3: the learning record; the widget kit every window borrows
     {"record", "widgets"},
-    # 4: the skinned window frame; the command-line verbs (no windows)
+    # 4: backups, export, import and the sync folder (they read the record)
+    {"backup"},
+    # 5: the skinned window frame; the command-line verbs (no windows)
     {"chrome", "cli"},
-    # 5: the windows (and the models beside them)
-    {"boxes", "browse", "manager", "recordui", "typing"},
-    # 6: start-up and the application object
+    # 6: the windows (and the models beside them)
+    {"backupui", "boxes", "browse", "manager", "recordui", "typing"},
+    # 7: start-up and the application object
     {"app"},
 ]
 
 # Folders whose code is all in the Qt Core library: they include no folder
 # with widgets in it.
-CORE_ONLY = {"text", "settings", "library", "dict", "record", "cli"}
+CORE_ONLY = {"text", "settings", "library", "dict", "record", "backup", "cli"}
 
 INCLUDE = re.compile(r'^\s*#\s*include\s+"([A-Za-z0-9_]+)/')
 

@@ -2,6 +2,10 @@
 
 #include "typing/Form1.h"
 #include "app/MessageBoxDialogs.h"
+#include "backup/BackgroundJob.h"
+#include "backup/Merge.h"
+#include "backup/SyncFolder.h"
+#include "backupui/BackupWindow.h"
 #include "boxes/Form2.h"
 #include "browse/Form3.h"
 #include "browse/Form4.h"
@@ -20,6 +24,9 @@
 #include "speech/SpeechSettingsDialog.h"
 #include "speech/WordSpeaker.h"
 
+#include <QDir>
+#include <QFileDialog>
+#include <QFileInfo>
 #include <QMenu>
 
 // The pictures live in a static library, whose resource registration the
@@ -63,6 +70,8 @@ LexivaneApp::LexivaneApp(const QString &programDir, UserDialogs *dialogs, Speech
 
 LexivaneApp::~LexivaneApp()
 {
+    // --- Backup windows teardown ---
+    delete m_backupWindow.data();
     // --- Learning record windows teardown ---
     delete m_progressWindow.data();
     delete m_examPlan.data();
@@ -81,6 +90,8 @@ LexivaneApp::~LexivaneApp()
     m_speaker->silence();
     // --- Learning record teardown ---
     m_record->close();
+    // --- Backup teardown (the record closed: everything is in the file) ---
+    syncFolderAtExit();
 }
 
 WindowContext LexivaneApp::windowContext()
@@ -263,6 +274,9 @@ void LexivaneApp::showBookMenu(const QPoint &globalPos)
     review->setObjectName(QStringLiteral("reviewAction"));
     review->setEnabled(due > 0 && m_form1);
     connect(review, &QAction::triggered, this, [this] { startReview(); });
+    QAction *backup = m_bookMenu->addAction(QStringLiteral("备份与迁移…"));
+    backup->setObjectName(QStringLiteral("backupAction"));
+    connect(backup, &QAction::triggered, this, [this] { openBackupWindow(); });
     m_bookMenu->popup(globalPos);
 }
 
@@ -515,4 +529,224 @@ void LexivaneApp::sendToBox(int box, const QString &word, const QString &meaning
         }
     }
     recordBoxEvent(box, library, libraryFile, word, meaning);
+}
+
+// --- Backups, export and import, the sync folder ---
+
+namespace {
+
+ProgramPaths pathsOf(const QString &programDir, const QString &dataDir)
+{
+    // Absolute: the jobs run on other threads, and the paths must not hang
+    // on the working folder.
+    return ProgramPaths{programDir, QDir(dataDir).absolutePath()};
+}
+
+QString chooseWithDialog(LexivaneApp::FileChoice choice, QWidget *parent)
+{
+    const QString filter = QStringLiteral("Lexivane 备份 (*.lxv)");
+    switch (choice) {
+    case LexivaneApp::FileChoice::ExportFile: {
+        QString file = QFileDialog::getSaveFileName(parent, QStringLiteral("导出到"),
+                                                    QDir::home().filePath(QStringLiteral("lexivane.lxv")), filter);
+        if (!file.isEmpty() && QFileInfo(file).suffix().isEmpty())
+            file += QStringLiteral(".lxv");
+        return file;
+    }
+    case LexivaneApp::FileChoice::ImportFile:
+        return QFileDialog::getOpenFileName(parent, QStringLiteral("导入"), QDir::homePath(), filter);
+    case LexivaneApp::FileChoice::SyncFolder:
+        break;
+    }
+    return QFileDialog::getExistingDirectory(parent, QStringLiteral("同步文件夹"), QDir::homePath());
+}
+
+} // namespace
+
+void LexivaneApp::startHousekeeping()
+{
+    if (m_housekeeping)
+        return;
+    const ProgramPaths paths = pathsOf(m_programDir, dataDir());
+    // The id is made (and stored) here, on this thread, with the other
+    // writes of the settings file; only a computer that syncs needs one.
+    const QString folder = SyncFolder::folderSetting(m_iniFile.IniPath());
+    const QString computer = SyncFolder::computerId(m_iniFile.IniPath(), !folder.isEmpty());
+    const QDate today = QDate::currentDate();
+    // The folder is read and written on the job's thread; what it brings is
+    // merged here, between answers, so the merge never makes an answer
+    // wait for the record's lock.
+    auto staged = std::make_shared<SyncFolder::Staged>();
+    auto synced = std::make_shared<SyncFolder::Result>();
+    m_housekeeping = std::make_unique<BackgroundJob>([paths, computer, folder, today, staged, synced] {
+        const Backup::DailyResult daily = Backup::runDaily(paths, today, computer);
+        QString summary = daily.outcome == Backup::DailyResult::Failed
+                              ? QStringLiteral("daily backup failed: ") + daily.detail
+                              : QStringLiteral("daily backup: ") + daily.file;
+        if (!folder.isEmpty()) {
+            *synced = SyncFolder::prepare(paths.databasePath(), folder, computer, *staged);
+            summary += QStringLiteral("; sync folder: %1 events written %2")
+                           .arg(synced->eventsWritten)
+                           .arg(synced->ok() ? QString() : synced->detail);
+        }
+        return summary;
+    });
+    connect(m_housekeeping.get(), &BackgroundJob::finished, this, [this, paths, staged, synced](const QString &summary) {
+        qInfo("%s", qUtf8Printable(summary));
+        if (!staged->path.isEmpty()) {
+            if (SyncFolder::apply(paths.databasePath(), *staged, *synced))
+                qInfo("sync folder: %lld answers merged", static_cast<long long>(synced->answersAdded));
+            else
+                qWarning("sync folder merge failed: %s", qUtf8Printable(synced->detail));
+            *staged = SyncFolder::Staged();
+        }
+        refreshBackupWindow();
+    });
+    m_housekeeping->start();
+}
+
+void LexivaneApp::syncFolderAtExit()
+{
+    const QString folder = SyncFolder::folderSetting(m_iniFile.IniPath());
+    if (folder.isEmpty())
+        return;
+    // Waited for only as long as BackgroundJob allows: the windows are gone,
+    // and a folder that hangs must not keep the program from ending.
+    m_housekeeping.reset();
+    const QString record = pathsOf(m_programDir, dataDir()).databasePath();
+    const QString computer = SyncFolder::computerId(m_iniFile.IniPath(), true);
+    BackgroundJob exitSync([record, folder, computer] {
+        return SyncFolder::syncOnce(record, folder, computer).detail;
+    });
+    exitSync.start();
+}
+
+BackupWindow *LexivaneApp::openBackupWindow()
+{
+    if (!m_backupWindow) {
+        m_backupWindow = new BackupWindow();
+        m_backupWindow->setAttribute(Qt::WA_DeleteOnClose);
+        connect(m_backupWindow, &BackupWindow::restoreRequested, this, &LexivaneApp::restoreBackup);
+        connect(m_backupWindow, &BackupWindow::exportRequested, this, [this] {
+            const QString file = m_chooseFile ? m_chooseFile(FileChoice::ExportFile)
+                                              : chooseWithDialog(FileChoice::ExportFile, m_backupWindow);
+            if (!file.isEmpty())
+                exportTo(file);
+        });
+        connect(m_backupWindow, &BackupWindow::importRequested, this, [this] {
+            const QString file = m_chooseFile ? m_chooseFile(FileChoice::ImportFile)
+                                              : chooseWithDialog(FileChoice::ImportFile, m_backupWindow);
+            if (!file.isEmpty())
+                importFrom(file);
+        });
+        connect(m_backupWindow, &BackupWindow::chooseSyncFolderRequested, this, [this] {
+            const QString folder = m_chooseFile ? m_chooseFile(FileChoice::SyncFolder)
+                                                : chooseWithDialog(FileChoice::SyncFolder, m_backupWindow);
+            if (folder.isEmpty())
+                return;
+            m_backupWindow->setSyncFolder(folder);
+            emit m_backupWindow->syncFolderChanged(folder);
+        });
+        connect(m_backupWindow, &BackupWindow::syncFolderChanged, this, [this](const QString &folder) {
+            if (folder == SyncFolder::folderSetting(m_iniFile.IniPath()))
+                return;
+            if (!SyncFolder::setFolderSetting(m_iniFile.IniPath(), folder)) {
+                m_dialogs->message(QStringLiteral("无法写入设置文件 lexvan.ini，同步文件夹没有改变。"));
+                return;
+            }
+            m_backupWindow->setStatus(folder.isEmpty() ? QStringLiteral("不再使用同步文件夹。")
+                                                       : QStringLiteral("下次启动和退出时与同步文件夹交换记录。"));
+        });
+    }
+    m_backupWindow->setSyncFolder(SyncFolder::folderSetting(m_iniFile.IniPath()));
+    refreshBackupWindow();
+    m_backupWindow->show();
+    m_backupWindow->raise();
+    m_backupWindow->activateWindow();
+    return m_backupWindow;
+}
+
+BackupWindow *LexivaneApp::backupWindow() const
+{
+    return m_backupWindow;
+}
+
+void LexivaneApp::refreshBackupWindow()
+{
+    if (m_backupWindow)
+        m_backupWindow->setBackups(Backup::listBackups(pathsOf(m_programDir, dataDir())));
+}
+
+bool LexivaneApp::restoreBackup(const QString &archivePath)
+{
+    if (!m_dialogs->question(QStringLiteral("用这个备份替换现在的学习记录、设置、词库和月光宝盒吗？\n"
+                                            "现在的数据会先另存一个备份。")))
+        return false;
+    // Today's backup may be being written from the same files.
+    if (m_housekeeping && !m_housekeeping->waitFor(0)) {
+        m_dialogs->message(QStringLiteral("正在自动备份，请稍后再试。"));
+        return false;
+    }
+    const ProgramPaths paths = pathsOf(m_programDir, dataDir());
+    m_record->close();
+    const Backup::RestoreResult result = Backup::restore(
+        paths, archivePath, SyncFolder::computerId(m_iniFile.IniPath(), false), QDateTime::currentDateTime());
+    openRecord();
+    if (result.outcome != Backup::RestoreResult::Restored) {
+        qWarning("Restore failed: %s", qUtf8Printable(result.detail));
+        m_dialogs->message(Backup::messageFor(result));
+        refreshBackupWindow();
+        return false;
+    }
+    // Every window reads its files again.
+    reloadLibraryLists();
+    if (m_form2)
+        m_form2->IniBoxSum();
+    if (m_progressWindow)
+        m_progressWindow->close();
+    refreshBackupWindow();
+    if (m_backupWindow)
+        m_backupWindow->setStatus(QStringLiteral("已恢复。恢复前的数据保存在 %1。")
+                                      .arg(QFileInfo(result.safetyBackup).fileName()));
+    return true;
+}
+
+bool LexivaneApp::exportTo(const QString &file)
+{
+    const ProgramPaths paths = pathsOf(m_programDir, dataDir());
+    m_record->checkpoint();
+    Archive::Contents contents;
+    QString error;
+    const bool done = Backup::snapshot(paths, SyncFolder::computerId(m_iniFile.IniPath(), false), contents, error) &&
+                      Backup::writeFileAtomically(file, Archive::build(contents), Backup::writeAll, &error);
+    if (!done) {
+        qWarning("Export failed: %s", qUtf8Printable(error));
+        m_dialogs->message(QStringLiteral("导出失败，没有写入 %1。").arg(QFileInfo(file).fileName()));
+        return false;
+    }
+    if (m_backupWindow)
+        m_backupWindow->setStatus(
+            QStringLiteral("已导出到 %1：答题记录 %2 条。").arg(QDir::toNativeSeparators(file)).arg(contents.answers));
+    return true;
+}
+
+bool LexivaneApp::importFrom(const QString &file)
+{
+    const Archive::ReadResult read = Archive::readFile(file);
+    if (!read.ok()) {
+        m_dialogs->message(Archive::messageFor(read.status));
+        return false;
+    }
+    const Merge::ImportResult result = Merge::importArchive(pathsOf(m_programDir, dataDir()), read.contents, *m_record);
+    if (!result.ok()) {
+        qWarning("Import failed: %s", qUtf8Printable(result.detail));
+        m_dialogs->message(Merge::messageFor(result));
+        return false;
+    }
+    reloadLibraryLists();
+    if (m_form2)
+        m_form2->IniBoxSum();
+    if (m_backupWindow)
+        m_backupWindow->setStatus(QStringLiteral("已导入：") + Merge::summaryLine(result.summary));
+    return true;
 }

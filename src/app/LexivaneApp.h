@@ -16,6 +16,8 @@ struct TypedAnswer;
 #include <functional>
 #include <memory>
 
+class BackgroundJob;
+class BackupWindow;
 class Form1;
 class Form2;
 class Form3;
@@ -137,6 +139,26 @@ public:
     ExamPlanDialog *openExamPlan();
     ExamPlanDialog *examPlanDialog() const;
 
+    // --- Backups, export and import, the sync folder (src/backup) ---
+    // The daily backup, then a pass over the sync folder, on a thread of
+    // their own: called once the first window shows, it never delays it.
+    void startHousekeeping();
+    // The housekeeping job while it runs (or has run), else nullptr.
+    BackgroundJob *housekeeping() const { return m_housekeeping.get(); }
+    // "备份与迁移…" of the book menu (or brought to the front).
+    BackupWindow *openBackupWindow();
+    BackupWindow *backupWindow() const;
+    // Backs up the current state, puts the archive's in its place and
+    // reloads the windows. False (the user told why) when nothing changed.
+    bool restoreBackup(const QString &archivePath);
+    bool exportTo(const QString &file);
+    bool importFrom(const QString &file);
+    // Who picks the file to export to or import from, or the sync folder;
+    // an empty answer is a cancel. Tests put in their own.
+    enum class FileChoice { ExportFile, ImportFile, SyncFolder };
+    using FileChooser = std::function<QString(FileChoice)>;
+    void setFileChooser(FileChooser chooser) { m_chooseFile = std::move(chooser); }
+
 signals:
     void libraryListChanged();
 
@@ -171,6 +193,12 @@ private:
     QPointer<ProgressWindow> m_progressWindow;
     QPointer<ExamPlanDialog> m_examPlan;
     QList<LibraryInfo> registeredLibraries();
+    // --- Backup members ---
+    std::unique_ptr<BackgroundJob> m_housekeeping;
+    QPointer<BackupWindow> m_backupWindow;
+    FileChooser m_chooseFile;
+    void refreshBackupWindow();
+    void syncFolderAtExit();
     void sendToBox(int box, const QString &word, const QString &meaning);
     QString libraryNameOfFile(const QString &file);
     void openRecord();

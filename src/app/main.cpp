@@ -96,5 +96,8 @@ int main(int argc, char **argv)
         application.installEventFilter(trace.get());
     }
     lexivane.start();
+    // Once the windows are up: today's backup and the sync folder, in the
+    // background.
+    QTimer::singleShot(0, &lexivane, [&lexivane] { lexivane.startHousekeeping(); });
     return QApplication::exec();
 }

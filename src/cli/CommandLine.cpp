@@ -27,6 +27,8 @@ const Verb verbs[] = {
     {"--lookup", "--lookup 单词    查词典：第一行单词和音标（制表符分隔），其后每行一条释义", runLookup},
     {"--import-list", "--import-list 文件 [--name 词库名称] [--dry-run]", runImportList},
     {"--status", "--status [--json]", runStatus},
+    {"--export", "--export 文件.lxv  把学习记录、设置、词库和月光宝盒导出为一个文件", runExport},
+    {"--import", "--import 文件.lxv  合并导出文件里的学习记录、词库和月光宝盒", runImport},
 };
 
 const Verb *findVerb(const QString &name)

@@ -19,5 +19,9 @@ std::function<QString(const QString &)> meaningLookupFor(const CommandContext &c
 // --status [--json]: today's reviews and new words, days to the exam and
 // the study streak, in one line.
 int runStatus(const QStringList &arguments, CommandContext &context);
+// --export FILE.lxv / --import FILE.lxv: everything to one archive, and an
+// archive merged into this program folder's record, libraries and boxes.
+int runExport(const QStringList &arguments, CommandContext &context);
+int runImport(const QStringList &arguments, CommandContext &context);
 
 } // namespace cli

@@ -743,6 +743,22 @@ RecordStore::WriteResult RecordStore::rebuildMemoryStates()
     return WriteResult::Written;
 }
 
+bool RecordStore::rebuildMemoryStates(QSqlDatabase &db, QString &error)
+{
+    QSqlQuery query(db);
+    if (!query.exec(QStringLiteral("BEGIN IMMEDIATE"))) {
+        error = query.lastError().text();
+        return false;
+    }
+    Schedule::Replayer replayer;
+    QSqlError failure;
+    if (rebuildStates(db, replayer, failure) && query.exec(QStringLiteral("COMMIT")))
+        return true;
+    error = failure.isValid() ? failure.text() : query.lastError().text();
+    query.exec(QStringLiteral("ROLLBACK"));
+    return false;
+}
+
 RecordStore::WriteResult RecordStore::recordBoxEvent(const BoxEvent &event)
 {
     if (!m_recording)

@@ -10,6 +10,8 @@
 #include <QString>
 
 #include <memory>
+
+class QSqlDatabase;
 #include <optional>
 
 // One answer in the typing test.
@@ -139,6 +141,10 @@ public:
     // same replay, answers taken in the order they were given). For a
     // history that was merged or repaired.
     WriteResult rebuildMemoryStates();
+    // The same rebuild on a record file someone else has merged answers
+    // into, through a connection of the caller's that holds no transaction.
+    // False (and `error`) when nothing was changed.
+    static bool rebuildMemoryStates(QSqlDatabase &db, QString &error);
 
     // The user's median reaction and typing time per character over recent
     // right first tries, once there are enough of them to mean something.

@@ -30,3 +30,14 @@ inline const QString BarX = QStringLiteral("BarX");
 inline const QString BarY = QStringLiteral("BarY");
 
 } // namespace SettingsKeys
+
+// Backups, export and the sync folder (a section of its own).
+namespace SettingsKeys {
+
+inline const QString Sync = QStringLiteral("Sync");
+// The folder the user already syncs between computers; empty for none.
+inline const QString SyncFolder = QStringLiteral("Folder");
+// This computer's own name in that folder and in exported files.
+inline const QString ComputerId = QStringLiteral("ComputerId");
+
+} // namespace SettingsKeys
