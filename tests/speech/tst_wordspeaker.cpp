@@ -181,7 +181,7 @@ void TestWordSpeaker::missingEngineIsExplainedOnce()
     f.speaker->speakOnRequest(QStringLiteral("apple"));
     f.speaker->speakOnRequest(QStringLiteral("banana"));
     f.speaker->tryOut(QStringLiteral("cherry"), f.speaker->settings());
-    f.speaker->explainMissingEngine();
+    f.speaker->explainWhyMute();
     f.settle();
     QCOMPARE(f.dialogs.messages, QStringList{WordSpeaker::missingEngineText()});
     QVERIFY(f.engine.log.isEmpty());
