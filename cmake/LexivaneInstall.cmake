@@ -87,10 +87,12 @@ endif()
 # Media playback (Qt Multimedia through GStreamer): WAV, AVI and MIDI. apt
 # installs recommended packages by default.
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS
-    "libqt6multimedia6, gstreamer1.0-plugins-base, gstreamer1.0-plugins-good, gstreamer1.0-plugins-bad, gstreamer1.0-libav, timgm6mb-soundfont, qt6-speech-flite-plugin")
-# Pronunciation: Flite is the default voice; speech-dispatcher with eSpeak NG
-# adds British English.
-set(CPACK_DEBIAN_PACKAGE_SUGGESTS "qt6-speech-speechd-plugin, speech-dispatcher-espeak-ng")
+    "libqt6multimedia6, gstreamer1.0-plugins-base, gstreamer1.0-plugins-good, gstreamer1.0-plugins-bad, gstreamer1.0-libav, timgm6mb-soundfont, qt6-speech-speechd-plugin, speech-dispatcher-espeak-ng")
+# Pronunciation: the default voice is speech-dispatcher with eSpeak NG (a
+# separate process, American and British English), recommended above. Flite
+# runs inside the program and its Qt 6.4 plugin can crash it, so it is only
+# suggested and used only when the user picks it in the settings.
+set(CPACK_DEBIAN_PACKAGE_SUGGESTS "qt6-speech-flite-plugin")
 # The copies of lexvan.ini and the sample libraries are configuration: dpkg
 # keeps an edited one on upgrade instead of replacing it.
 set(LEXIVANE_CONFFILES "${PROJECT_BINARY_DIR}/dist/conffiles")

@@ -344,7 +344,7 @@ SpeechSettingsDialog *LexivaneApp::openSpeechSettings()
         m_speechSettings->setAttribute(Qt::WA_DeleteOnClose);
         // Without an engine the dialog says so itself; the message box comes
         // once per run like for the other speech commands.
-        m_speaker->explainMissingEngine();
+        m_speaker->explainWhyMute();
     }
     m_speechSettings->show();
     m_speechSettings->raise();

@@ -126,14 +126,20 @@ void Form3::createControls()
     m_speakAction->setObjectName(QStringLiteral("Speak"));
     m_speakAction->setCheckable(true);
     m_speakAction->setChecked(m_speaker.barSpeaks());
-    if (!m_speaker.hasEngine()) {
-        m_speakAction->setEnabled(false);
-        m_speakAction->setToolTip(WordSpeaker::missingEngineText());
-        menu->setToolTipsVisible(true);
-    }
+    menu->setToolTipsVisible(true);
+    showWhetherSpeechWorks();
+    // An engine that stops answering greys the item out until it answers again.
+    connect(&m_speaker, &WordSpeaker::availabilityChanged, this, &Form3::showWhetherSpeechWorks);
     connect(m_speakAction, &QAction::toggled, this, &Form3::Speak_Click);
 
     m_mover = new MouseMover(this, this);
+}
+
+void Form3::showWhetherSpeechWorks()
+{
+    const QString reason = m_speaker.whyMute();
+    m_speakAction->setEnabled(reason.isEmpty());
+    m_speakAction->setToolTip(reason);
 }
 
 void Form3::Speak_Click(bool on)

@@ -46,6 +46,8 @@ public:
     void Close_Click();
     // "朗读": speak each word as it appears.
     void Speak_Click(bool on);
+    // Greys "朗读" out, with the reason as its tip, while words cannot be heard.
+    void showWhetherSpeechWorks();
 
     // This window's group loader; the group and the library are the
     // dialog's. Returns the group loaded, or 0 after a message.

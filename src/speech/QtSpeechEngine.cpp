@@ -1,11 +1,11 @@
 #include "speech/QtSpeechEngine.h"
 
 #include "media/Mmedia.h"
+#include "speech/DaemonVoice.h"
 #include "speech/SpeechSettings.h"
 
 #include <QCoreApplication>
 #include <QLocale>
-#include <QThread>
 #include <QTimer>
 
 #ifdef LEXIVANE_HAVE_TEXTTOSPEECH
@@ -16,38 +16,6 @@ class QTextToSpeech : public QObject
 {
 };
 #endif
-
-namespace {
-
-#ifdef LEXIVANE_HAVE_TEXTTOSPEECH
-// Engines that may take long to start (they talk to a daemon they may have
-// to spawn first).
-bool startsSlowly(const QString &engine)
-{
-    return engine == QLatin1String("speechd");
-}
-
-QStringList englishAccents(QTextToSpeech &speech)
-{
-    bool us = false;
-    bool uk = false;
-    const QList<QLocale> locales = speech.availableLocales();
-    for (const QLocale &locale : locales) {
-        if (locale.language() != QLocale::English)
-            continue;
-        us = us || locale.territory() == QLocale::UnitedStates;
-        uk = uk || locale.territory() == QLocale::UnitedKingdom;
-    }
-    QStringList found;
-    if (us)
-        found << SpeechSettings::AccentUS;
-    if (uk)
-        found << SpeechSettings::AccentUK;
-    return found;
-}
-#endif
-
-} // namespace
 
 QtSpeechEngine::QtSpeechEngine(QObject *parent)
     : SpeechEngine(parent)
@@ -63,19 +31,10 @@ QtSpeechEngine::QtSpeechEngine(QObject *parent)
 
 QtSpeechEngine::~QtSpeechEngine()
 {
-    if (m_starter) {
-        // The engine it is starting is then never adopted. A start that
-        // hangs (a stuck speech-dispatcher) is left behind rather than
-        // waited for: the thread then ends with the program.
-        *m_abandoned = true;
-        if (!m_starter->wait(StarterWaitMs))
-            m_starter->setParent(nullptr);
-        else
-            delete m_starter;
-        m_starter = nullptr;
-    }
     stopRecording();
     dropEngine();
+    // Waits a moment at most for a daemon connection to close.
+    delete m_daemon;
 }
 
 QStringList QtSpeechEngine::preferredOrder()
@@ -84,7 +43,39 @@ QStringList QtSpeechEngine::preferredOrder()
     // that goes wrong in it can take the program down, and it has British
     // English as well. Qt 6.4's Flite engine, which runs inside the program,
     // crashes in its sound output after some words.
-    return {QStringLiteral("speechd"), QStringLiteral("flite")};
+    return {QStringLiteral("speechd"), SpeechSettings::EngineFlite};
+}
+
+bool QtSpeechEngine::runsInProcess(const QString &engine)
+{
+    return engine == SpeechSettings::EngineFlite;
+}
+
+DaemonVoice &QtSpeechEngine::daemonVoice()
+{
+    if (!m_daemon || m_daemon->engine() != m_engineName) {
+        // Another daemon engine: the old connection is closed in the background.
+        delete m_daemon;
+        m_daemon = new DaemonVoice(m_engineName, this);
+        connect(m_daemon, &DaemonVoice::utteranceState, this, &SpeechEngine::utteranceState);
+        connect(m_daemon, &DaemonVoice::respondingChanged, this, &SpeechEngine::respondingChanged);
+        if (m_daemonAnswerMs > 0)
+            m_daemon->setLimits(m_daemonAnswerMs, m_daemonRetryAfterMs);
+    }
+    return *m_daemon;
+}
+
+void QtSpeechEngine::setDaemonLimits(int answerMs, int retryAfterMs)
+{
+    m_daemonAnswerMs = answerMs;
+    m_daemonRetryAfterMs = retryAfterMs;
+    if (m_daemon)
+        m_daemon->setLimits(answerMs, retryAfterMs);
+}
+
+bool QtSpeechEngine::isResponding() const
+{
+    return runsInProcess(m_engineName) || !m_daemon || m_daemon->isResponding();
 }
 
 QStringList QtSpeechEngine::engines() const
@@ -112,16 +103,16 @@ QStringList QtSpeechEngine::accents(const QString &engine)
 #ifdef LEXIVANE_HAVE_TEXTTOSPEECH
     if (!engines().contains(engine))
         return {};
-    if (engine == m_engineName && m_speech)
-        return englishAccents(*m_speech);
-    // speech-dispatcher's connection can hang for good when its daemon is
-    // stuck (for instance on a machine without a sound device), so it is
-    // never opened on this thread; its eSpeak NG voices cover both accents.
-    if (startsSlowly(engine))
+    // A daemon's connection can hang for good when the daemon is stuck (for
+    // instance on a machine without a sound device), so it is never opened
+    // on this thread; speech-dispatcher's eSpeak NG voices cover both accents.
+    if (!runsInProcess(engine))
         return {SpeechSettings::AccentUS, SpeechSettings::AccentUK};
+    if (engine == m_engineName && m_speech)
+        return VoiceWorker::englishAccents(m_speech->availableLocales());
     // Only the settings dialog asks, once per engine shown.
     QTextToSpeech speech(engine);
-    return englishAccents(speech);
+    return VoiceWorker::englishAccents(speech.availableLocales());
 #else
     Q_UNUSED(engine)
     return {};
@@ -130,65 +121,30 @@ QStringList QtSpeechEngine::accents(const QString &engine)
 
 void QtSpeechEngine::configure(const QString &engine, const QString &accent, int rate)
 {
-    if (engine != m_engineName)
+    if (engine != m_engineName) {
         dropEngine();
+        if (m_daemon)
+            m_daemon->stop();
+    }
+    const bool wasResponding = isResponding();
     m_engineName = engine;
     m_accent = accent;
     m_rate = rate;
     m_settingsApplied = false;
+    if (!engine.isEmpty() && !runsInProcess(engine))
+        daemonVoice().configure(accent, rate);
+    if (isResponding() != wasResponding)
+        emit respondingChanged(isResponding());
 }
 
 void QtSpeechEngine::ensureEngine()
 {
 #ifdef LEXIVANE_HAVE_TEXTTOSPEECH
-    if (m_speech || m_starter || m_engineName.isEmpty())
+    if (m_speech || !runsInProcess(m_engineName))
         return;
-    if (!startsSlowly(m_engineName)) {
-        adopt(new QTextToSpeech(m_engineName), m_engineName);
-        return;
-    }
-    const QString engine = m_engineName;
-    QThread *gui = thread();
-    std::shared_ptr<std::atomic<bool>> abandoned = m_abandoned;
-    m_starter = QThread::create([this, engine, gui, abandoned] {
-        auto *speech = new QTextToSpeech(engine);
-        speech->moveToThread(gui);
-        if (*abandoned)
-            return;
-        QMetaObject::invokeMethod(this, [this, speech, engine] { adopt(speech, engine); }, Qt::QueuedConnection);
-    });
-    m_starter->setObjectName(QStringLiteral("speech start"));
-    m_starter->start();
-#endif
-}
-
-void QtSpeechEngine::adopt(QTextToSpeech *speech, const QString &engine)
-{
-#ifdef LEXIVANE_HAVE_TEXTTOSPEECH
-    if (m_starter && QThread::currentThread() == thread()) {
-        m_starter->wait();
-        delete m_starter;
-        m_starter = nullptr;
-    }
-    if (engine != m_engineName || m_speech) {
-        // Another engine was chosen while this one started.
-        delete speech;
-        if (!m_pendingText.isEmpty())
-            ensureEngine();
-        return;
-    }
-    m_speech = speech;
-    m_speech->setParent(this);
+    m_speech = new QTextToSpeech(m_engineName, this);
     m_settingsApplied = false;
     connect(m_speech, &QTextToSpeech::stateChanged, this, [this](QTextToSpeech::State state) { onState(state); });
-    if (!m_pendingText.isEmpty()) {
-        const QString text = m_pendingText;
-        m_pendingText.clear();
-        sayNow(m_pendingUtterance, text);
-    }
-#else
-    Q_UNUSED(speech)
-    Q_UNUSED(engine)
 #endif
 }
 
@@ -215,22 +171,8 @@ void QtSpeechEngine::applySettings()
     if (m_settingsApplied || !m_speech)
         return;
     m_settingsApplied = true;
-    const QLocale::Territory territory =
-        m_accent == SpeechSettings::AccentUK ? QLocale::UnitedKingdom : QLocale::UnitedStates;
-    const QList<QLocale> locales = m_speech->availableLocales();
     QLocale chosen;
-    bool haveEnglish = false;
-    for (const QLocale &locale : locales) {
-        if (locale.language() != QLocale::English)
-            continue;
-        if (!haveEnglish || locale.territory() == territory) {
-            chosen = locale;
-            haveEnglish = true;
-        }
-        if (locale.territory() == territory)
-            break;
-    }
-    if (haveEnglish && m_speech->locale() != chosen)
+    if (VoiceWorker::chooseEnglish(m_speech->availableLocales(), m_accent, &chosen) && m_speech->locale() != chosen)
         m_speech->setLocale(chosen);
     m_speech->setRate(double(m_rate) / SpeechSettings::FastestRate);
 #endif
@@ -239,8 +181,16 @@ void QtSpeechEngine::applySettings()
 void QtSpeechEngine::say(int utterance, const QString &text)
 {
     stopRecording();
+    if (m_engineName.isEmpty()) {
+        emit utteranceState(utterance, State::Failed);
+        return;
+    }
+    if (!runsInProcess(m_engineName)) {
+        daemonVoice().say(utterance, text);
+        return;
+    }
     ensureEngine();
-    if (m_starter || m_stopping) {
+    if (m_stopping) {
         // Only the newest word waits for the engine.
         if (!m_pendingText.isEmpty())
             emit utteranceState(m_pendingUtterance, State::Finished);
@@ -314,6 +264,8 @@ void QtSpeechEngine::stop()
         m_pendingText.clear();
         emit utteranceState(m_pendingUtterance, State::Finished);
     }
+    if (m_daemon)
+        m_daemon->stop();
 #ifdef LEXIVANE_HAVE_TEXTTOSPEECH
     if (m_speech && m_speech->state() == QTextToSpeech::Speaking) {
         m_stopping = true;
@@ -333,7 +285,7 @@ void QtSpeechEngine::stopped()
 {
     m_stopping = false;
     m_stopGrace->stop();
-    if (m_pendingText.isEmpty() || m_starter)
+    if (m_pendingText.isEmpty())
         return;
     const QString text = m_pendingText;
     m_pendingText.clear();

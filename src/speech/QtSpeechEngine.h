@@ -4,24 +4,22 @@
 
 #include <QPointer>
 
-#include <atomic>
 #include <memory>
 
+class DaemonVoice;
 class Mmedia;
 class QTextToSpeech;
-class QThread;
 class QTimer;
 
 // The production voice: the speech engines of Qt TextToSpeech, and recorded
 // words played through Mmedia.
 //
-// Speaking happens on the calling (GUI) thread: the engines' say() only hands
-// the text over (Flite synthesises on a thread of its own, speech-dispatcher
-// is another process). Flite's Qt engine is not safe to drive from a second
-// thread (it crashes tearing down its sound output there). Starting an engine
-// can take seconds when speech-dispatcher has to be spawned first, so that
-// engine is started on a short-lived thread and handed over when ready; a
-// word asked for meanwhile waits for it.
+// speech-dispatcher (and any engine we do not know) is driven from a thread
+// of its own through DaemonVoice: its client library can block without a
+// time limit, and the GUI thread must never wait on it. Flite synthesises
+// inside the program and its Qt engine is not safe to drive from a second
+// thread (it crashes tearing down its sound output there), so it stays on
+// the calling (GUI) thread, where say() only hands the text over.
 //
 // Stopping the Flite engine and giving it the next word within a few tens of
 // milliseconds crashes Qt 6.4's Flite plugin, so after a stop the next word
@@ -39,8 +37,8 @@ public:
 
     // Longest wait after a stop before the next word goes to the engine.
     static constexpr int StopGraceMs = 600;
-    // How long going away waits for an engine that is still starting.
-    static constexpr int StarterWaitMs = 2000;
+    // Whether `engine` runs inside the program (and so on the GUI thread).
+    static bool runsInProcess(const QString &engine);
 
     QStringList engines() const override;
     QStringList accents(const QString &engine) override;
@@ -48,10 +46,15 @@ public:
     void say(int utterance, const QString &text) override;
     void play(int utterance, const QString &path) override;
     void stop() override;
+    bool isResponding() const override;
+
+    // Shorter limits for the daemon engine (DaemonVoice::setLimits), for the
+    // tests.
+    void setDaemonLimits(int answerMs, int retryAfterMs);
 
 private:
+    DaemonVoice &daemonVoice();
     void ensureEngine();
-    void adopt(QTextToSpeech *speech, const QString &engine);
     void dropEngine();
     void applySettings();
     void sayNow(int utterance, const QString &text);
@@ -69,16 +72,18 @@ private:
     QString m_accent;
     int m_rate = 0;
     bool m_settingsApplied = false;
+    // The in-process engine (Flite).
     QTextToSpeech *m_speech = nullptr;
-    QThread *m_starter = nullptr;
-    // Set when this object goes away while an engine is still starting.
-    std::shared_ptr<std::atomic<bool>> m_abandoned = std::make_shared<std::atomic<bool>>(false);
+    // The daemon engine (speech-dispatcher), on its own thread.
+    DaemonVoice *m_daemon = nullptr;
+    int m_daemonAnswerMs = 0;
+    int m_daemonRetryAfterMs = 0;
     // Flite's engine crashes when a word follows a stop before the stop has
     // taken effect, so a word after a stop waits until the engine is ready
     // again (or the grace time is over).
     bool m_stopping = false;
     QTimer *m_stopGrace = nullptr;
-    // A word asked for while the engine starts or stops.
+    // A word asked for while the engine stops.
     int m_pendingUtterance = 0;
     QString m_pendingText;
     // The utterance the engine is saying, while it says it.

@@ -36,6 +36,11 @@ public:
     // Cuts off whatever is being said or played.
     virtual void stop() = 0;
 
+    // False while the configured engine has stopped answering (a stuck
+    // speech daemon). Words then fail at once; a later word tries again.
+    virtual bool isResponding() const { return true; }
+
 signals:
     void utteranceState(int utterance, SpeechEngine::State state);
+    void respondingChanged(bool responding);
 };

@@ -5,6 +5,7 @@
 const QString SpeechSettings::Section = QStringLiteral("Speech");
 const QString SpeechSettings::AccentUS = QStringLiteral("US");
 const QString SpeechSettings::AccentUK = QStringLiteral("UK");
+const QString SpeechSettings::EngineFlite = QStringLiteral("flite");
 
 namespace {
 

@@ -14,13 +14,19 @@ struct SpeechSettings
     static const QString AccentUS;
     static const QString AccentUK;
 
+    // Flite synthesises inside the program, and Qt 6.4's plugin for it
+    // crashes the program after some words: it is used only when the user
+    // picks it, never as the engine nobody chose.
+    static const QString EngineFlite;
+    static bool usableByDefault(const QString &engine) { return !engine.isEmpty() && engine != EngineFlite; }
+
     // Rate steps either side of the engine's normal speed.
     static constexpr int SlowestRate = -10;
     static constexpr int FastestRate = 10;
 
     bool enabled = true;
     // The engine's name as the speech library knows it; empty means the
-    // preferred engine of those installed.
+    // preferred engine of those installed that is usable by default.
     QString engine;
     QString accent = AccentUS;
     int rate = 0;

@@ -32,10 +32,10 @@ SpeechSettingsDialog::SpeechSettingsDialog(WordSpeaker &speaker, QWidget *parent
 
     auto *layout = new QVBoxLayout(this);
 
-    m_missingEngine = new QLabel(WordSpeaker::missingEngineText(), this);
+    m_missingEngine = new QLabel(speaker.whyMute(), this);
     m_missingEngine->setObjectName(QStringLiteral("missingEngine"));
     m_missingEngine->setWordWrap(true);
-    m_missingEngine->setVisible(!speaker.hasEngine());
+    m_missingEngine->setVisible(!m_missingEngine->text().isEmpty());
     layout->addWidget(m_missingEngine);
 
     m_enabled = new QCheckBox(QStringLiteral("朗读单词"), this);
@@ -49,7 +49,8 @@ SpeechSettingsDialog::SpeechSettingsDialog(WordSpeaker &speaker, QWidget *parent
     const QStringList engines = speaker.engine().engines();
     for (const QString &engine : engines)
         m_engine->addItem(engineCaption(engine), engine);
-    m_engine->setCurrentIndex(qMax(0, engines.indexOf(speaker.effectiveEngine())));
+    // With only engines the user must pick (Flite), none is shown as chosen.
+    m_engine->setCurrentIndex(engines.indexOf(speaker.effectiveEngine()));
     form->addRow(QStringLiteral("语音引擎："), m_engine);
 
     m_accent = new QComboBox(this);
@@ -147,7 +148,7 @@ SpeechSettings SpeechSettingsDialog::chosenSettings() const
 {
     SpeechSettings chosen = m_original;
     chosen.enabled = m_enabled->isChecked();
-    if (m_engine->count() > 0)
+    if (m_engine->currentIndex() >= 0)
         chosen.engine = m_engine->currentData().toString();
     if (m_accent->count() > 0)
         chosen.accent = m_accent->currentData().toString();

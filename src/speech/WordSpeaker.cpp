@@ -23,6 +23,7 @@ WordSpeaker::WordSpeaker(SpeechEngine &engine, CIniFile &ini, UserDialogs &dialo
         endCurrentWord();
     });
     connect(&m_engine, &SpeechEngine::utteranceState, this, &WordSpeaker::onUtteranceState);
+    connect(&m_engine, &SpeechEngine::respondingChanged, this, &WordSpeaker::availabilityChanged);
 }
 
 WordSpeaker::~WordSpeaker() = default;
@@ -37,20 +38,44 @@ bool WordSpeaker::hasEngine() const
 QString WordSpeaker::missingEngineText()
 {
     return QStringLiteral("没有找到语音引擎，单词发音已关闭。"
-                          "请安装 qt6-speech-flite-plugin 或 qt6-speech-speechd-plugin 后重新启动本程序。");
+                          "请安装 qt6-speech-speechd-plugin 和 speech-dispatcher-espeak-ng 后重新启动本程序。");
 }
 
-void WordSpeaker::explainMissingEngine()
+QString WordSpeaker::unchosenEngineText()
 {
-    if (hasEngine() || m_toldMissingEngine)
+    return QStringLiteral("只找到了 Flite 语音引擎，它在程序内合成，可能导致程序崩溃，所以默认不用它朗读。"
+                          "如仍要使用，请在“发音设置”中选择它；"
+                          "也可以安装 qt6-speech-speechd-plugin 和 speech-dispatcher-espeak-ng 后重新启动本程序。");
+}
+
+QString WordSpeaker::stuckEngineText()
+{
+    return QStringLiteral("发音引擎没有响应，暂时不能朗读。程序会在之后朗读时重新连接它。");
+}
+
+QString WordSpeaker::whyMute() const
+{
+    if (!hasEngine())
+        return missingEngineText();
+    if (effectiveEngine().isEmpty())
+        return unchosenEngineText();
+    if (!m_engine.isResponding())
+        return stuckEngineText();
+    return {};
+}
+
+void WordSpeaker::explainWhyMute()
+{
+    const QString reason = whyMute();
+    if (reason.isEmpty() || m_toldWhyMute.contains(reason))
         return;
-    m_toldMissingEngine = true;
-    m_dialogs.message(missingEngineText());
+    m_toldWhyMute << reason;
+    m_dialogs.message(reason);
 }
 
 bool WordSpeaker::isOn() const
 {
-    return m_settings.enabled && hasEngine();
+    return m_settings.enabled && !effectiveEngine().isEmpty();
 }
 
 void WordSpeaker::setBarSpeaks(bool on)
@@ -69,10 +94,19 @@ void WordSpeaker::applySettings(const SpeechSettings &settings)
 
 QString WordSpeaker::effectiveEngine() const
 {
+    return engineFor(m_settings);
+}
+
+QString WordSpeaker::engineFor(const SpeechSettings &settings) const
+{
     const QStringList installed = m_engine.engines();
-    if (installed.contains(m_settings.engine))
-        return m_settings.engine;
-    return installed.value(0);
+    if (installed.contains(settings.engine))
+        return settings.engine;
+    for (const QString &engine : installed) {
+        if (SpeechSettings::usableByDefault(engine))
+            return engine;
+    }
+    return {};
 }
 
 void WordSpeaker::speak(const QString &word, Overlap overlap)
@@ -84,17 +118,16 @@ void WordSpeaker::speak(const QString &word, Overlap overlap)
 
 void WordSpeaker::speakOnRequest(const QString &word, Overlap overlap)
 {
-    if (!hasEngine()) {
-        explainMissingEngine();
-        return;
-    }
+    // A stuck engine still gets the word: asking for it is what tries a
+    // fresh connection.
+    explainWhyMute();
     speak(word, overlap);
 }
 
 void WordSpeaker::tryOut(const QString &word, const SpeechSettings &settings)
 {
     if (!hasEngine()) {
-        explainMissingEngine();
+        explainWhyMute();
         return;
     }
     const QString trimmed = word.trimmed();
@@ -181,8 +214,7 @@ void WordSpeaker::startWord(const QString &word, bool tryingOut)
 void WordSpeaker::configureEngine(const SpeechSettings &settings)
 {
     SpeechSettings wanted = settings;
-    if (!m_engine.engines().contains(wanted.engine))
-        wanted.engine = m_engine.engines().value(0);
+    wanted.engine = engineFor(settings);
     if (m_configuredOnce && wanted.engine == m_configured.engine && wanted.accent == m_configured.accent &&
         wanted.rate == m_configured.rate)
         return;

@@ -38,11 +38,20 @@ public:
     bool hasEngine() const;
     // Why there is no speech, in the user's words.
     static QString missingEngineText();
-    // Tells the user why there is no speech, once per run.
-    void explainMissingEngine();
+    // Why there is no speech when only engines the user must pick (Flite)
+    // are installed and none was picked.
+    static QString unchosenEngineText();
+    // Why there is no speech while the engine does not answer.
+    static QString stuckEngineText();
+    // Why words cannot be heard now (one of the texts above), or empty when
+    // they can.
+    QString whyMute() const;
+    // Tells the user whyMute(), once per run for each reason.
+    void explainWhyMute();
 
-    // Whether words are spoken at all: an engine is installed and the user
-    // has not switched speech off.
+    // Whether words are handed to the engine at all: an engine is usable and
+    // the user has not switched speech off. A stuck engine still gets them,
+    // so that a later word can find it answering again.
     bool isOn() const;
     bool speaksAnswers() const { return isOn() && m_settings.speakAnswers; }
     bool barSpeaks() const { return m_settings.barSpeaks; }
@@ -52,14 +61,14 @@ public:
     // Stores the settings and makes them take effect from the next word.
     void applySettings(const SpeechSettings &settings);
     // The engine to use: the stored one if it is installed, else the
-    // preferred one installed; empty with no engine.
+    // preferred one installed that is usable by default; empty with none.
     QString effectiveEngine() const;
     SpeechEngine &engine() { return m_engine; }
 
     // Speaks `word` (trimmed; an empty word is ignored) when speech is on.
     void speak(const QString &word, Overlap overlap = Overlap::Queue);
-    // The same for a word the user asked to hear; without an engine the
-    // user is told why (once).
+    // The same for a word the user asked to hear; when it cannot be heard
+    // the user is told why (once).
     void speakOnRequest(const QString &word, Overlap overlap = Overlap::Queue);
     // Speaks `word` with `settings` instead of the stored ones, for trying a
     // voice out; the stored settings come back with the next word.
@@ -82,6 +91,8 @@ signals:
     void speakingStarted(const QString &word);
     // `word` has ended, been cut off or failed; the next may follow.
     void wordEnded(const QString &word);
+    // whyMute() may have changed (the engine stopped or started answering).
+    void availabilityChanged();
 
 private:
     void request(const QString &word, Overlap overlap);
@@ -90,6 +101,7 @@ private:
     void onUtteranceState(int utterance, SpeechEngine::State state);
     void endCurrentWord();
     void configureEngine(const SpeechSettings &settings);
+    QString engineFor(const SpeechSettings &settings) const;
 
     SpeechEngine &m_engine;
     CIniFile &m_ini;
@@ -98,7 +110,8 @@ private:
     SpeechSettings m_settings;
     // Whether an engine is installed, found out on first need.
     mutable int m_hasEngine = -1;
-    bool m_toldMissingEngine = false;
+    // The reasons already told this run.
+    QStringList m_toldWhyMute;
     // The settings the engine was last configured with.
     SpeechSettings m_configured;
     bool m_configuredOnce = false;

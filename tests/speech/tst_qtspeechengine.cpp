@@ -1,3 +1,4 @@
+#include "PrivateSpeechSession.h"
 #include "TestFiles.h"
 #include "WaveFiles.h"
 
@@ -8,6 +9,8 @@
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QtTest>
+
+#include <memory>
 
 using State = SpeechEngine::State;
 
@@ -54,10 +57,17 @@ class TestQtSpeechEngine : public QObject
     Q_OBJECT
 
 private slots:
+    // A speech-dispatcher spawned here lives in a private session and is
+    // stopped, with its modules, at the end.
+    void initTestCase() { m_session = std::make_unique<PrivateSpeechSession>(); }
+    void cleanupTestCase() { m_session.reset(); }
     void engineSpeaksAndComesBack_data();
     void engineSpeaksAndComesBack();
     void stopCutsAWordOff();
     void recordingPlaysThroughTheMediaPlayer();
+
+private:
+    std::unique_ptr<PrivateSpeechSession> m_session;
 };
 
 void TestQtSpeechEngine::engineSpeaksAndComesBack_data()

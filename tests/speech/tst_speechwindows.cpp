@@ -329,7 +329,9 @@ void TestSpeechWindows::settingsDialogStoresOnlyOnOk()
     auto *engine = dialog->findChild<QComboBox *>(QStringLiteral("engine"));
     auto *accent = dialog->findChild<QComboBox *>(QStringLiteral("accent"));
     QCOMPARE(engine->count(), 2);
-    QCOMPARE(engine->currentData().toString(), QStringLiteral("flite"));
+    // Flite is listed first but never chosen for the user.
+    QCOMPARE(engine->currentData().toString(), QStringLiteral("speechd"));
+    engine->setCurrentIndex(0);
     QCOMPARE(accent->count(), 1); // the fake's flite has a US voice only
 
     engine->setCurrentIndex(1);
@@ -344,7 +346,8 @@ void TestSpeechWindows::settingsDialogStoresOnlyOnOk()
 
     // Opened again, it shows what is stored, not what was cancelled.
     dialog = f.app->openSpeechSettings();
-    QCOMPARE(dialog->findChild<QComboBox *>(QStringLiteral("engine"))->currentData().toString(), QStringLiteral("flite"));
+    QCOMPARE(dialog->findChild<QComboBox *>(QStringLiteral("engine"))->currentData().toString(), QStringLiteral("speechd"));
+    QCOMPARE(dialog->findChild<QComboBox *>(QStringLiteral("accent"))->currentData().toString(), QStringLiteral("US"));
     QCOMPARE(dialog->findChild<QSlider *>(QStringLiteral("rate"))->value(), 0);
     dialog->findChild<QComboBox *>(QStringLiteral("engine"))->setCurrentIndex(1);
     dialog->findChild<QComboBox *>(QStringLiteral("accent"))->setCurrentIndex(1);

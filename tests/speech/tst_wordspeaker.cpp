@@ -64,7 +64,8 @@ private slots:
     void settingsAreReadWithDefaults_data();
     void settingsAreReadWithDefaults();
     void settingsRoundTripAndLeaveOtherSectionsAlone();
-    void engineFallsBackToAnInstalledOne();
+    void engineIsChosenAmongTheInstalled_data();
+    void engineIsChosenAmongTheInstalled();
 };
 
 void TestWordSpeaker::wordsWaitInLineOfOne()
@@ -181,7 +182,7 @@ void TestWordSpeaker::missingEngineIsExplainedOnce()
     f.speaker->speakOnRequest(QStringLiteral("apple"));
     f.speaker->speakOnRequest(QStringLiteral("banana"));
     f.speaker->tryOut(QStringLiteral("cherry"), f.speaker->settings());
-    f.speaker->explainMissingEngine();
+    f.speaker->explainWhyMute();
     f.settle();
     QCOMPARE(f.dialogs.messages, QStringList{WordSpeaker::missingEngineText()});
     QVERIFY(f.engine.log.isEmpty());
@@ -239,7 +240,7 @@ void TestWordSpeaker::tryOutUsesItsOwnSettingsOnce()
     // The next word goes back to the stored settings; nothing was stored.
     f.speaker->speak(QStringLiteral("banana"));
     f.settle();
-    QCOMPARE(f.engine.log.mid(2), (QStringList{QStringLiteral("configure flite US 0"), QStringLiteral("say banana")}));
+    QCOMPARE(f.engine.log.mid(2), (QStringList{QStringLiteral("configure speechd US 0"), QStringLiteral("say banana")}));
     QVERIFY(f.stored(QStringLiteral("Engine")).isEmpty());
     f.engine.finish();
 
@@ -331,13 +332,41 @@ void TestWordSpeaker::settingsRoundTripAndLeaveOtherSectionsAlone()
     QCOMPARE(again.settings(), chosen);
 }
 
-void TestWordSpeaker::engineFallsBackToAnInstalledOne()
+void TestWordSpeaker::engineIsChosenAmongTheInstalled_data()
 {
-    Fixture f({QStringLiteral("[Speech]"), QStringLiteral("Engine=festival")}, {QStringLiteral("speechd")});
-    QCOMPARE(f.speaker->effectiveEngine(), QStringLiteral("speechd"));
-    f.speaker->speak(QStringLiteral("apple"));
+    QTest::addColumn<QStringList>("installed");
+    QTest::addColumn<QString>("stored");
+    QTest::addColumn<QString>("used");
+    QTest::addColumn<QString>("reason");
+    const QString flite = QStringLiteral("flite");
+    const QString speechd = QStringLiteral("speechd");
+    QTest::newRow("Flite listed first") << QStringList{flite, speechd} << QString() << speechd << QString();
+    QTest::newRow("stored one missing") << QStringList{speechd} << QStringLiteral("festival") << speechd << QString();
+    QTest::newRow("only Flite, not picked") << QStringList{flite} << QString() << QString()
+                                            << WordSpeaker::unchosenEngineText();
+    QTest::newRow("only Flite, picked") << QStringList{flite} << flite << flite << QString();
+    QTest::newRow("none") << QStringList{} << speechd << QString() << WordSpeaker::missingEngineText();
+}
+
+void TestWordSpeaker::engineIsChosenAmongTheInstalled()
+{
+    QFETCH(QStringList, installed);
+    QFETCH(QString, stored);
+    QFETCH(QString, used);
+    QFETCH(QString, reason);
+    Fixture f({QStringLiteral("[Speech]"), QStringLiteral("Engine=") + stored}, installed);
+    QCOMPARE(f.speaker->effectiveEngine(), used);
+    QCOMPARE(f.speaker->whyMute(), reason);
+    f.speaker->speakOnRequest(QStringLiteral("apple"));
+    f.speaker->speakOnRequest(QStringLiteral("banana"));
     f.settle();
-    QCOMPARE(f.engine.log.first(), QStringLiteral("configure speechd US 0"));
+    if (used.isEmpty()) {
+        QVERIFY(f.engine.log.isEmpty());
+        QCOMPARE(f.dialogs.messages, QStringList{reason});
+    } else {
+        QCOMPARE(f.engine.log.first(), QStringLiteral("configure %1 US 0").arg(used));
+        QVERIFY(f.dialogs.messages.isEmpty());
+    }
 }
 
 QTEST_GUILESS_MAIN(TestWordSpeaker)

@@ -14,6 +14,49 @@ import time
 TWIPS = 15
 
 
+def stop_processes_with_env(name, value, grace=1.0):
+    """Stops every process of ours whose environment has name=value: the
+    speech-dispatcher a program autospawned under a private runtime folder
+    and its modules (sd_espeak-ng and the like), which outlive the program
+    and some of which ignore SIGTERM. Returns the ids stopped."""
+    marker = ("%s=%s" % (name, value)).encode()
+    found = []
+    for entry in os.listdir("/proc"):
+        if not entry.isdigit() or int(entry) == os.getpid():
+            continue
+        try:
+            with open("/proc/%s/environ" % entry, "rb") as f:
+                if marker in f.read().split(b"\0"):
+                    found.append(int(entry))
+        except OSError:
+            continue  # gone, or not ours
+    for pid in found:
+        _signal(pid, 15)
+    deadline = time.monotonic() + grace
+    while any(_alive(pid) for pid in found) and time.monotonic() < deadline:
+        time.sleep(0.05)
+    for pid in found:
+        if _alive(pid):
+            _signal(pid, 9)
+    return found
+
+
+def _signal(pid, number):
+    try:
+        os.kill(pid, number)
+    except OSError:
+        pass
+
+
+def _alive(pid):
+    try:
+        with open("/proc/%d/stat" % pid) as f:
+            # A zombie has ended; its parent (not us) reaps it.
+            return f.read().rsplit(")", 1)[1].split()[0] != "Z"
+    except (OSError, IndexError):
+        return False
+
+
 class SessionUnavailable(Exception):
     """Xvfb could not be started: the caller skips, saying why."""
 
@@ -99,6 +142,9 @@ class Desktop:
                     proc.kill()
                     proc.wait()
         self._procs = []
+        # The programs run with this folder as their runtime folder, so a
+        # speech daemon they spawned has it too; it must not outlive the test.
+        stop_processes_with_env("XDG_RUNTIME_DIR", self._home)
         shutil.rmtree(self._home, ignore_errors=True)
 
     # --- Input and looking ---
