@@ -1,4 +1,5 @@
 #include "backup/Backup.h"
+#include "backup/FileAccess.h"
 
 #include "record/RecordStore.h"
 #include "settings/CIniFile.h"
@@ -29,51 +30,20 @@ namespace Backup {
 
 namespace {
 
-QString connectionName()
-{
-    static QAtomicInteger<int> counter;
-    return QStringLiteral("lexivane-backup-%1").arg(counter.fetchAndAddRelaxed(1));
-}
-
-// A connection of its own that is closed and removed when it goes.
-class Connection
+// Reads through a connection of its own; the busy time is a live record's
+// answer commit or two.
+class Connection : public SqlConnection
 {
 public:
-    explicit Connection(const QString &path, bool readOnly)
-        : m_name(connectionName())
+    Connection(const QString &path, bool readOnly)
+        : SqlConnection(path, readOnly, 2000)
     {
-        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), m_name);
-        db.setDatabaseName(path);
-        db.setConnectOptions(readOnly ? QStringLiteral("QSQLITE_OPEN_READONLY;QSQLITE_BUSY_TIMEOUT=2000")
-                                      : QStringLiteral("QSQLITE_BUSY_TIMEOUT=2000"));
-        m_open = db.open();
     }
-    ~Connection()
-    {
-        {
-            QSqlDatabase db = QSqlDatabase::database(m_name, false);
-            db.close();
-        }
-        QSqlDatabase::removeDatabase(m_name);
-    }
-    Connection(const Connection &) = delete;
-    Connection &operator=(const Connection &) = delete;
-
-    bool isOpen() const { return m_open; }
-    QSqlDatabase db() const { return QSqlDatabase::database(m_name, false); }
-
-private:
-    QString m_name;
-    bool m_open = false;
 };
 
 bool readBytes(const QString &path, QByteArray &bytes)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return false;
-    bytes = file.readAll();
-    return file.error() == QFileDevice::NoError;
+    return readWholeFile(path, bytes);
 }
 
 // Copies the live record through SQLite (a read transaction sees every

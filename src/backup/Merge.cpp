@@ -1,4 +1,5 @@
 #include "backup/Merge.h"
+#include "backup/FileAccess.h"
 
 #include "record/RecordStore.h"
 #include "settings/CIniFile.h"
@@ -30,39 +31,14 @@ namespace Merge {
 
 namespace {
 
-QString nextConnection()
-{
-    static QAtomicInteger<int> counter;
-    return QStringLiteral("lexivane-merge-%1").arg(counter.fetchAndAddRelaxed(1));
-}
-
-class Connection
+// A merge may wait for the live record's writer (an answer, a checkpoint).
+class Connection : public Backup::SqlConnection
 {
 public:
     explicit Connection(const QString &path)
-        : m_name(nextConnection())
+        : SqlConnection(path, false, 5000)
     {
-        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), m_name);
-        db.setDatabaseName(path);
-        db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=5000"));
-        m_open = db.open();
     }
-    ~Connection()
-    {
-        {
-            QSqlDatabase db = QSqlDatabase::database(m_name, false);
-            db.close();
-        }
-        QSqlDatabase::removeDatabase(m_name);
-    }
-    Connection(const Connection &) = delete;
-    Connection &operator=(const Connection &) = delete;
-    bool isOpen() const { return m_open; }
-    QSqlDatabase db() const { return QSqlDatabase::database(m_name, false); }
-
-private:
-    QString m_name;
-    bool m_open = false;
 };
 
 QStringList columnsOf(QSqlDatabase &db, const QString &schema, const QString &table)
@@ -169,11 +145,7 @@ QString sha256(const QByteArray &bytes)
 
 bool readBytes(const QString &path, QByteArray &bytes)
 {
-    QFile file(path);
-    if (!QFileInfo(path).isFile() || !file.open(QIODevice::ReadOnly))
-        return false;
-    bytes = file.readAll();
-    return file.error() == QFileDevice::NoError;
+    return Backup::readWholeFile(path, bytes);
 }
 
 // A name not yet in use: "名字(2)", "名字(3)", ... shortened to fit.
