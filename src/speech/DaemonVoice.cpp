@@ -113,6 +113,8 @@ void DaemonVoice::post(std::function<void(VoiceWorker &)> call, int limitMs)
     QMetaObject::invokeMethod(
         worker,
         [worker, call = std::move(call), request] {
+            if (worker->isAbandoned())
+                return;
             call(*worker);
             emit worker->answered(request);
         },
@@ -164,6 +166,7 @@ void DaemonVoice::leaveWorkerBehind()
         return;
     // Nothing it says from now on is wanted; should it ever come back, it
     // finishes its current call, ends its thread and cleans up after itself.
+    m_worker->abandon();
     disconnect(m_worker, nullptr, this, nullptr);
     connect(m_thread, &QThread::finished, m_thread, &QObject::deleteLater);
     m_thread->quit();

@@ -116,6 +116,14 @@ public:
     void say(int utterance, const QString &text);
     void stop();
 
+    // Called from the owner's thread when it leaves this worker behind: the
+    // requests still queued are dropped instead of carried out. A worker is
+    // left behind because the daemon stopped answering; when its blocked call
+    // returns at last, it is mostly because the daemon went away, and the
+    // client library crashes on the next call over the dead connection.
+    void abandon() { m_abandoned.store(true); }
+    bool isAbandoned() const { return m_abandoned.load(); }
+
     // The locale among `locales` for an English `accent` (SpeechSettings::
     // AccentUS or AccentUK), falling back to any English one; false when
     // there is no English voice at all.
@@ -140,4 +148,5 @@ private:
     int m_utterance = 0;
     bool m_active = false;
     bool m_toldSpeaking = false;
+    std::atomic<bool> m_abandoned{false};
 };

@@ -134,6 +134,7 @@ private slots:
     void wordsReachTheDaemon();
     void stuckDaemonNeverStallsTheTypingTest();
     void stuckDaemonMutesUntilAFreshConnectionAnswers();
+    void daemonThatHangsThenDiesIsSurvived();
 
 private:
     std::unique_ptr<FakeSpeechDispatcher> m_daemon;
@@ -218,6 +219,28 @@ void TestSpeechDaemon::stuckDaemonMutesUntilAFreshConnectionAnswers()
     QTest::qWait(50);
     const qint64 closeMs = program.close();
     QVERIFY2(closeMs < 1000, qPrintable(QString::number(closeMs)));
+    m_daemon->answerOnly(1 << 30);
+}
+
+// A daemon that hangs and is then killed: the worker left behind wakes up
+// on a dead connection with words still queued for it. The client library
+// crashes on a call over such a connection, so none may be made.
+void TestSpeechDaemon::daemonThatHangsThenDiesIsSurvived()
+{
+    m_daemon->answerOnly(0);
+    {
+        QtSpeechEngine voice;
+        voice.setDaemonLimits(200, 60000);
+        voice.configure(QStringLiteral("speechd"), QStringLiteral("US"), 3);
+        QSignalSpy spy(&voice, &SpeechEngine::utteranceState);
+        for (int utterance = 1; utterance <= 3; ++utterance)
+            voice.say(utterance, QStringLiteral("quay"));
+        QTRY_VERIFY(!voice.isResponding());
+        m_daemon->dropConnections();
+        // Time for the woken worker to run through what was queued.
+        QTest::qWait(500);
+        QVERIFY(!spy.isEmpty());
+    }
     m_daemon->answerOnly(1 << 30);
 }
 

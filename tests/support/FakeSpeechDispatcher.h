@@ -71,6 +71,10 @@ public:
         m_session = std::make_unique<PrivateSpeechSession>();
     }
 
+    // Closes every client connection, as a daemon that dies (or is killed)
+    // does; new connections are still taken.
+    void dropConnections() { m_dropConnections = true; }
+
     // From now on, only `count` more commands are answered.
     void answerOnly(int count) { m_answersLeft = count; }
 
@@ -103,6 +107,12 @@ private:
             for (const auto &client : m_clients)
                 fds.push_back({client.first, POLLIN, 0});
             ::poll(fds.data(), fds.size(), 10);
+            if (m_dropConnections.exchange(false)) {
+                for (const auto &client : m_clients)
+                    ::close(client.first);
+                m_clients.clear();
+                continue;
+            }
             sendDueEnds();
             if (fds[1].revents & POLLIN) {
                 const int fd = ::accept4(m_listener, nullptr, nullptr, SOCK_CLOEXEC);
@@ -200,6 +210,7 @@ private:
     int m_wake[2] = {-1, -1};
     std::thread m_thread;
     std::atomic<bool> m_quit{false};
+    std::atomic<bool> m_dropConnections{false};
     std::atomic<int> m_answersLeft{1 << 30};
     std::map<int, Client> m_clients;
     std::map<std::chrono::steady_clock::time_point, std::pair<int, QByteArray>> m_ends;
