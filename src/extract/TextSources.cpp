@@ -354,7 +354,7 @@ QStringList htmlBlocks(QStringView text)
             if (blockTags().contains(name))
                 flush(blocks, block);
             else
-                block += QLatin1Char(' ');
+                appendText(block, u" ");
             continue;
         }
         if (c == QLatin1Char('&')) {

@@ -143,6 +143,12 @@ QList<QString> sentences(QStringView block)
             ++end;
         if (end < block.size() && !block[end].isSpace())
             continue;
+        // "Why?" he asked: a sentence does not go on in small letters.
+        qsizetype next = end;
+        while (next < block.size() && block[next].isSpace())
+            ++next;
+        if (next < block.size() && block[next].isLower())
+            continue;
         if (block[i] == QLatin1Char('.')) {
             qsizetype wordStart = i;
             while (wordStart > start && isLetter(block[wordStart - 1]))

@@ -29,7 +29,7 @@ struct Token
 // The sentences of a block of text (a paragraph or a subtitle cue), each
 // trimmed with its white space collapsed. A sentence ends at . ! ? or …
 // followed by a space or the end, except after a title such as "Mr." or
-// "Dr.".
+// "Dr.", or when the text goes on with a small letter.
 QList<QString> sentences(QStringView block);
 
 // The words of one sentence, in order.
