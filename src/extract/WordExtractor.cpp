@@ -103,8 +103,12 @@ QString BaseForms::of(const QString &word)
                     const qsizetype colon = part.indexOf(':');
                     if (colon < 0 || !isInflectionKey(part.first(colon)) || colon + 1 == part.size())
                         continue;
-                    // The first entry to claim a form keeps it.
-                    m_inflections.insert(QString::fromUtf8(part.sliced(colon + 1)).toLower(), lemma);
+                    // The first entry to claim a form keeps it: in file order
+                    // the shorter word, mostly the commoner one (shelves
+                    // under shelf, not shelve).
+                    const QString form = QString::fromUtf8(part.sliced(colon + 1)).toLower();
+                    if (!m_inflections.contains(form))
+                        m_inflections.insert(form, lemma);
                 }
             });
         }

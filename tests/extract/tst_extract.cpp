@@ -177,6 +177,7 @@ private slots:
         QTest::newRow("irregular past") << "was" << "be";
         QTest::newRow("base itself") << "river" << "river";
         QTest::newRow("hyphenated entry") << "well-known" << "well-known";
+        QTest::newRow("form of two entries") << "shelves" << "shelf";
         QTest::newRow("unknown") << "zzzz" << "";
     }
 

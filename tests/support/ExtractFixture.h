@@ -29,6 +29,8 @@ inline QByteArray dictionary()
         "meadow\t\tn. 草地\ts:meadows\ttoefl",
         "river\t\tn. 河, 江\ts:rivers\tzk",
         "rose\t\tn. 玫瑰\ts:roses\tzk",
+        "shelf\t\tn. 架子\ts:shelves\tzk",
+        "shelve\t\tvt. 搁置\tp:shelved/3:shelves/s:shelves\tgre",
         "smile\t\tvi. 微笑\tp:smiled/d:smiled/i:smiling/3:smiles\tzk",
         "studies\t\tn. 研究\t0:study/1:s3\tielts",
         "study\t\tv. 学习\ts:studies/p:studied/d:studied/i:studying/3:studies\tzk gk",
