@@ -134,8 +134,8 @@ bool writeEpub(const QString &path, const QStringList &words, qint64 targetBytes
         manifest += "<item id=\"c" + QByteArray::number(chapter) + "\" href=\"" + name + "\"/>";
         spine += "<itemref idref=\"c" + QByteArray::number(chapter) + "\"/>";
     }
-    add("content.opf", "<?xml version=\"1.0\"?><package><manifest>" + manifest + "</manifest><spine>" + spine
-                           + "</spine></package>");
+    add("content.opf",
+        "<?xml version=\"1.0\"?><package><manifest>" + manifest + "</manifest><spine>" + spine + "</spine></package>");
     return zipClose(zip, nullptr) == ZIP_OK;
 }
 
@@ -145,8 +145,8 @@ int main(int argc, char **argv)
 {
     QCoreApplication app(argc, argv);
     const QString dictionaryPath = argc > 1 ? QString::fromLocal8Bit(argv[1])
-                                            : QDir(QCoreApplication::applicationDirPath()).filePath(
-                                                  QStringLiteral("../data/") + Dictionary::fileName());
+                                            : QDir(QCoreApplication::applicationDirPath())
+                                                  .filePath(QStringLiteral("../data/") + Dictionary::fileName());
     if (!QFileInfo::exists(dictionaryPath)) {
         std::fprintf(stderr, "no dictionary at %s\n", qPrintable(dictionaryPath));
         return 1;

@@ -30,7 +30,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
     if (size == 0)
         return 0;
-    const QString text = TextSources::decodeText(QByteArray(reinterpret_cast<const char *>(data + 1), qsizetype(size - 1)));
+    const QString text =
+        TextSources::decodeText(QByteArray(reinterpret_cast<const char *>(data + 1), qsizetype(size - 1)));
     QStringList blocks;
     switch (data[0] % 5) {
     case 0:

@@ -26,7 +26,8 @@ constexpr quint64 MaxEpubTotal = 256ULL * 1024 * 1024;
 
 bool startsWithInsensitive(QStringView text, qsizetype at, QStringView prefix)
 {
-    return text.size() - at >= prefix.size() && text.sliced(at, prefix.size()).compare(prefix, Qt::CaseInsensitive) == 0;
+    return text.size() - at >= prefix.size() &&
+           text.sliced(at, prefix.size()).compare(prefix, Qt::CaseInsensitive) == 0;
 }
 
 // Appends `text` to the block being built, collapsing runs of white space.
@@ -71,12 +72,12 @@ QString entityAt(QStringView text, qsizetype at, qsizetype &length)
         return QString::fromUcs4(&c, 1);
     }
     static const QHash<QString, QString> named = {
-        {QStringLiteral("amp"), QStringLiteral("&")},       {QStringLiteral("lt"), QStringLiteral("<")},
-        {QStringLiteral("gt"), QStringLiteral(">")},        {QStringLiteral("quot"), QStringLiteral("\"")},
-        {QStringLiteral("apos"), QStringLiteral("'")},      {QStringLiteral("nbsp"), QStringLiteral(" ")},
-        {QStringLiteral("rsquo"), QStringLiteral("\u2019")}, {QStringLiteral("lsquo"), QStringLiteral("\u2018")},
-        {QStringLiteral("rdquo"), QStringLiteral("\u201D")}, {QStringLiteral("ldquo"), QStringLiteral("\u201C")},
-        {QStringLiteral("mdash"), QStringLiteral("\u2014")}, {QStringLiteral("ndash"), QStringLiteral("\u2013")},
+        {QStringLiteral("amp"), QStringLiteral("&")},         {QStringLiteral("lt"), QStringLiteral("<")},
+        {QStringLiteral("gt"), QStringLiteral(">")},          {QStringLiteral("quot"), QStringLiteral("\"")},
+        {QStringLiteral("apos"), QStringLiteral("'")},        {QStringLiteral("nbsp"), QStringLiteral(" ")},
+        {QStringLiteral("rsquo"), QStringLiteral("\u2019")},  {QStringLiteral("lsquo"), QStringLiteral("\u2018")},
+        {QStringLiteral("rdquo"), QStringLiteral("\u201D")},  {QStringLiteral("ldquo"), QStringLiteral("\u201C")},
+        {QStringLiteral("mdash"), QStringLiteral("\u2014")},  {QStringLiteral("ndash"), QStringLiteral("\u2013")},
         {QStringLiteral("hellip"), QStringLiteral("\u2026")}, {QStringLiteral("shy"), QString()},
     };
     const auto found = named.constFind(name.toString());
@@ -163,14 +164,14 @@ bool isIndexLine(QStringView line)
 const QStringList &blockTags()
 {
     static const QStringList tags = {
-        QStringLiteral("p"),      QStringLiteral("div"),     QStringLiteral("br"),      QStringLiteral("li"),
-        QStringLiteral("h1"),     QStringLiteral("h2"),      QStringLiteral("h3"),      QStringLiteral("h4"),
-        QStringLiteral("h5"),     QStringLiteral("h6"),      QStringLiteral("tr"),      QStringLiteral("td"),
-        QStringLiteral("th"),     QStringLiteral("title"),   QStringLiteral("blockquote"), QStringLiteral("section"),
-        QStringLiteral("article"), QStringLiteral("header"), QStringLiteral("footer"),  QStringLiteral("pre"),
-        QStringLiteral("dd"),     QStringLiteral("dt"),      QStringLiteral("hr"),      QStringLiteral("ul"),
-        QStringLiteral("ol"),     QStringLiteral("table"),   QStringLiteral("body"),    QStringLiteral("head"),
-        QStringLiteral("figcaption"), QStringLiteral("aside"), QStringLiteral("nav"),
+        QStringLiteral("p"),          QStringLiteral("div"),    QStringLiteral("br"),         QStringLiteral("li"),
+        QStringLiteral("h1"),         QStringLiteral("h2"),     QStringLiteral("h3"),         QStringLiteral("h4"),
+        QStringLiteral("h5"),         QStringLiteral("h6"),     QStringLiteral("tr"),         QStringLiteral("td"),
+        QStringLiteral("th"),         QStringLiteral("title"),  QStringLiteral("blockquote"), QStringLiteral("section"),
+        QStringLiteral("article"),    QStringLiteral("header"), QStringLiteral("footer"),     QStringLiteral("pre"),
+        QStringLiteral("dd"),         QStringLiteral("dt"),     QStringLiteral("hr"),         QStringLiteral("ul"),
+        QStringLiteral("ol"),         QStringLiteral("table"),  QStringLiteral("body"),       QStringLiteral("head"),
+        QStringLiteral("figcaption"), QStringLiteral("aside"),  QStringLiteral("nav"),
     };
     return tags;
 }
@@ -199,8 +200,8 @@ bool looksLikeText(QStringView text)
     for (const QChar c : text) {
         if (c.isNull())
             return false;
-        if (c == QChar::ReplacementCharacter
-            || (c.category() == QChar::Other_Control && !QStringView(u"\t\n\r\f\v\x1a").contains(c)))
+        if (c == QChar::ReplacementCharacter ||
+            (c.category() == QChar::Other_Control && !QStringView(u"\t\n\r\f\v\x1a").contains(c)))
             ++bad;
     }
     return bad < 4 || bad * 50 < text.size();
@@ -248,8 +249,8 @@ QStringList webVttBlocks(QStringView text)
                 timing = i;
         }
         const QStringView first = cue.first().trimmed();
-        if (timing < 0 || first.startsWith(QLatin1String("WEBVTT")) || first.startsWith(QLatin1String("NOTE"))
-            || first.startsWith(QLatin1String("STYLE")) || first.startsWith(QLatin1String("REGION")))
+        if (timing < 0 || first.startsWith(QLatin1String("WEBVTT")) || first.startsWith(QLatin1String("NOTE")) ||
+            first.startsWith(QLatin1String("STYLE")) || first.startsWith(QLatin1String("REGION")))
             continue;
         QString block;
         for (qsizetype i = timing + 1; i < cue.size(); ++i) {
@@ -301,8 +302,7 @@ QStringList assBlocks(QStringView text)
                 }
             }
             // \N and \n break lines, \h is a hard space.
-            if (c == QLatin1Char('\\') && i + 1 < rest.size()
-                && QStringView(u"Nnh").contains(rest[i + 1])) {
+            if (c == QLatin1Char('\\') && i + 1 < rest.size() && QStringView(u"Nnh").contains(rest[i + 1])) {
                 plain += QLatin1Char(' ');
                 ++i;
                 continue;
@@ -412,8 +412,8 @@ public:
             return false;
         }
         unz_file_info64 info{};
-        if (unzGetCurrentFileInfo64(m_zip, &info, nullptr, 0, nullptr, 0, nullptr, 0) != UNZ_OK
-            || unzOpenCurrentFile(m_zip) != UNZ_OK) {
+        if (unzGetCurrentFileInfo64(m_zip, &info, nullptr, 0, nullptr, 0, nullptr, 0) != UNZ_OK ||
+            unzOpenCurrentFile(m_zip) != UNZ_OK) {
             error = QStringLiteral("EPUB 文件已损坏：“%1”打不开。").arg(name);
             return false;
         }
@@ -467,8 +467,8 @@ QString normalised(const QString &member)
 bool isXhtmlName(const QString &name)
 {
     const QString lower = name.toLower();
-    return lower.endsWith(QLatin1String(".xhtml")) || lower.endsWith(QLatin1String(".html"))
-        || lower.endsWith(QLatin1String(".htm"));
+    return lower.endsWith(QLatin1String(".xhtml")) || lower.endsWith(QLatin1String(".html")) ||
+           lower.endsWith(QLatin1String(".htm"));
 }
 
 // The spine's documents in reading order, from container.xml and the
@@ -555,8 +555,8 @@ Format formatOf(const QString &path, QByteArrayView head)
     if (start.startsWith("[Script Info]"))
         return Format::Ass;
     const QByteArray lowerStart = start.first(qMin<qsizetype>(start.size(), 512)).toByteArray().toLower();
-    if (lowerStart.startsWith("<!doctype html") || lowerStart.startsWith("<html")
-        || (lowerStart.startsWith("<?xml") && lowerStart.contains("<html")))
+    if (lowerStart.startsWith("<!doctype html") || lowerStart.startsWith("<html") ||
+        (lowerStart.startsWith("<?xml") && lowerStart.contains("<html")))
         return Format::Html;
     const QString suffix = QFileInfo(path).suffix().toLower();
     if (suffix == QLatin1String("srt"))

@@ -35,9 +35,9 @@ bool isSentenceEnd(QChar c)
 bool isTitle(QStringView word)
 {
     static const QStringList titles = {
-        QStringLiteral("mr"), QStringLiteral("mrs"), QStringLiteral("ms"), QStringLiteral("dr"),
-        QStringLiteral("st"), QStringLiteral("jr"), QStringLiteral("sr"), QStringLiteral("prof"),
-        QStringLiteral("mt"), QStringLiteral("vs"), QStringLiteral("etc"), QStringLiteral("no"),
+        QStringLiteral("mr"), QStringLiteral("mrs"), QStringLiteral("ms"),  QStringLiteral("dr"),
+        QStringLiteral("st"), QStringLiteral("jr"),  QStringLiteral("sr"),  QStringLiteral("prof"),
+        QStringLiteral("mt"), QStringLiteral("vs"),  QStringLiteral("etc"), QStringLiteral("no"),
     };
     return titles.contains(word.toString().toLower());
 }
@@ -51,8 +51,8 @@ QString simplified(QStringView text)
 // address, or letters with dots between them (e.g., U.S., example.com).
 bool isAddress(QStringView chunk)
 {
-    if (chunk.contains(QLatin1String("://")) || chunk.startsWith(QLatin1String("www."), Qt::CaseInsensitive)
-        || chunk.contains(QLatin1Char('@')))
+    if (chunk.contains(QLatin1String("://")) || chunk.startsWith(QLatin1String("www."), Qt::CaseInsensitive) ||
+        chunk.contains(QLatin1Char('@')))
         return true;
     for (qsizetype i = 1; i + 1 < chunk.size(); ++i) {
         if (chunk[i] == QLatin1Char('.') && isLetter(chunk[i - 1]) && isLetter(chunk[i + 1]))
@@ -139,7 +139,8 @@ QList<QString> sentences(QStringView block)
         if (!isSentenceEnd(block[i]))
             continue;
         qsizetype end = i + 1;
-        while (end < block.size() && (isSentenceEnd(block[end]) || QStringView(u"\"')]\u201D\u2019").contains(block[end])))
+        while (end < block.size() &&
+               (isSentenceEnd(block[end]) || QStringView(u"\"')]\u201D\u2019").contains(block[end])))
             ++end;
         if (end < block.size() && !block[end].isSpace())
             continue;

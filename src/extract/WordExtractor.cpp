@@ -27,8 +27,8 @@ int fromName(const QString &name)
 {
     const QString wanted = name.trimmed();
     for (int level = 0; level < int(names().size()); ++level) {
-        if (wanted.compare(names()[level], Qt::CaseInsensitive) == 0
-            || wanted.compare(QLatin1String(tags[level]), Qt::CaseInsensitive) == 0)
+        if (wanted.compare(names()[level], Qt::CaseInsensitive) == 0 ||
+            wanted.compare(QLatin1String(tags[level]), Qt::CaseInsensitive) == 0)
             return level;
     }
     return None;
@@ -194,8 +194,8 @@ ExtractResult extractWords(const QStringList &blocks, Dictionary &dictionary, Ba
             continue;
         const std::optional<DictionaryEntry> entry = dictionary.lookup(base);
         const int level = entry ? ExamLevel::ofTags(entry->tags) : ExamLevel::None;
-        if (options.knownWords.contains(base) || options.knownWords.contains(occurrence.word)
-            || (level != ExamLevel::None && level <= options.knownLevel)) {
+        if (options.knownWords.contains(base) || options.knownWords.contains(occurrence.word) ||
+            (level != ExamLevel::None && level <= options.knownLevel)) {
             knownSeen.insert(base);
             continue;
         }

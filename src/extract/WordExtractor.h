@@ -72,7 +72,7 @@ struct ExtractResult
 {
     // Most frequent first; equal counts in the order they first appear.
     QList<ExtractCandidate> candidates;
-    int tokens = 0;      // words read, proper nouns included
+    int tokens = 0;          // words read, proper nouns included
     int dictionaryWords = 0; // of those, words the dictionary knows
     int knownDropped = 0;    // distinct base forms dropped as known
     int properNouns = 0;     // distinct words dropped as proper nouns

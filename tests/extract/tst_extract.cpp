@@ -51,27 +51,31 @@ private slots:
         QTest::addColumn<QString>("name");
         QTest::addColumn<QByteArray>("bytes");
         QTest::addColumn<QString>("blocks");
-        QTest::newRow("srt") << "a.srt" << ExtractFixture::subtitle()
-                             << "The children entered the ancient forest. | Rivers glimmered. Then Rose smiled and whispered. | "
-                                "The children's voices, the wild river and the ancient meadow.";
+        QTest::newRow("srt")
+            << "a.srt" << ExtractFixture::subtitle()
+            << "The children entered the ancient forest. | Rivers glimmered. Then Rose smiled and whispered. | "
+               "The children's voices, the wild river and the ancient meadow.";
         QTest::newRow("vtt") << "a.vtt"
-                             << QByteArray("WEBVTT - title\n\nNOTE a comment here\n\nSTYLE\n::cue { color: red }\n\n"
-                                           "intro\n00:01.000 --> 00:02.000 align:start\n<v Bob>Fish &amp; <c.x>chips</c>\n"
-                                           "<00:01.500>now\n\n00:03.000 --> 00:04.000\nTwo\n")
+                             << QByteArray(
+                                    "WEBVTT - title\n\nNOTE a comment here\n\nSTYLE\n::cue { color: red }\n\n"
+                                    "intro\n00:01.000 --> 00:02.000 align:start\n<v Bob>Fish &amp; <c.x>chips</c>\n"
+                                    "<00:01.500>now\n\n00:03.000 --> 00:04.000\nTwo\n")
                              << "Fish & chips now | Two";
-        QTest::newRow("ass") << "a.ass"
-                             << QByteArray("[Script Info]\nTitle: x\n\n[V4+ Styles]\nFormat: Name, Fontname\n\n[Events]\n"
-                                           "Format: Layer, Start, End, Style, Name, MarginL, MarginR, MarginV, Effect, Text\n"
-                                           "Comment: 0,0:00:00.00,0:00:01.00,Default,,0,0,0,,hidden\n"
-                                           "Dialogue: 0,0:00:01.00,0:00:02.00,Default,,0,0,0,,{\\i1}Hello,{\\i0} world\\Nagain\n")
-                             << "Hello, world again";
-        QTest::newRow("html") << "a.html"
-                              << QByteArray("<!DOCTYPE html><html><head><title>Tea</title><style>p{x:y}</style>"
-                                            "<script>if (a<b) go();</script></head><body><!-- note -->"
-                                            "<p>Caf&eacute; &amp; t&#233;a<br>A&nbsp;<b>bold</b>  one &#x2019;</p></body></html>")
-                              << "Tea | Caf&eacute; & téa | A bold one \u2019";
-        QTest::newRow("plain utf-8 two paragraphs") << "a.txt" << QByteArray("naïve line\nwrapped\n\nSecond")
-                                                    << "naïve line wrapped | Second";
+        QTest::newRow("ass")
+            << "a.ass"
+            << QByteArray("[Script Info]\nTitle: x\n\n[V4+ Styles]\nFormat: Name, Fontname\n\n[Events]\n"
+                          "Format: Layer, Start, End, Style, Name, MarginL, MarginR, MarginV, Effect, Text\n"
+                          "Comment: 0,0:00:00.00,0:00:01.00,Default,,0,0,0,,hidden\n"
+                          "Dialogue: 0,0:00:01.00,0:00:02.00,Default,,0,0,0,,{\\i1}Hello,{\\i0} world\\Nagain\n")
+            << "Hello, world again";
+        QTest::newRow("html")
+            << "a.html"
+            << QByteArray("<!DOCTYPE html><html><head><title>Tea</title><style>p{x:y}</style>"
+                          "<script>if (a<b) go();</script></head><body><!-- note -->"
+                          "<p>Caf&eacute; &amp; t&#233;a<br>A&nbsp;<b>bold</b>  one &#x2019;</p></body></html>")
+            << "Tea | Caf&eacute; & téa | A bold one \u2019";
+        QTest::newRow("plain utf-8 two paragraphs")
+            << "a.txt" << QByteArray("naïve line\nwrapped\n\nSecond") << "naïve line wrapped | Second";
         QTest::newRow("plain gbk") << "a.txt" << TestFiles::gbk(QStringLiteral("中文 river\r\n")) << "中文 river";
         QTest::newRow("plain utf-16") << "a.txt" << QByteArray("\xFF\xFEh\0i\0", 6) << "hi";
         QTest::newRow("empty") << "a.txt" << QByteArray("\n \n") << "";
@@ -98,8 +102,10 @@ private slots:
         QTest::addColumn<QString>("error");
         QTest::newRow("spine order") << true << 0 << "Second part | First part" << QString();
         QTest::newRow("name order") << false << 0 << "First part | Second part" << QString();
-        QTest::newRow("truncated") << true << 1 << "" << "不是完整的 zip";
-        QTest::newRow("bad member") << true << 2 << "" << "“OEBPS/text/one.xhtml”的数据有误";
+        QTest::newRow("truncated") << true << 1 << ""
+                                   << "不是完整的 zip";
+        QTest::newRow("bad member") << true << 2 << ""
+                                    << "“OEBPS/text/one.xhtml”的数据有误";
     }
 
     void epub()
@@ -141,8 +147,10 @@ private slots:
                                             << "Well-known^+ ice-cold trail o'clock runnin";
         QTest::newRow("numbers and addresses") << "See 3rd mp3 1990s https://x.org/a www.y.com a@b.cn e.g. U.S. NASA ok"
                                                << "See^+ NASA* ok";
-        QTest::newRow("timing and letters") << "00:01:02,000 --> x I go" << "go";
-        QTest::newRow("not latin") << "中文 naïve" << "naïve+";
+        QTest::newRow("timing and letters") << "00:01:02,000 --> x I go"
+                                            << "go";
+        QTest::newRow("not latin") << "中文 naïve"
+                                   << "naïve+";
     }
 
     void tokens()
@@ -152,8 +160,8 @@ private slots:
         QStringList seen;
         for (const Tokeniser::Token &token : Tokeniser::words(sentence)) {
             const char *mark = token.letterCase == Tokeniser::Case::Capitalised ? "^"
-                               : token.letterCase == Tokeniser::Case::AllCaps  ? "*"
-                                                                               : "";
+                               : token.letterCase == Tokeniser::Case::AllCaps   ? "*"
+                                                                                : "";
             seen << token.word + QLatin1String(mark) + (token.sentenceStart ? QStringLiteral("+") : QString());
         }
         QCOMPARE(seen.join(u' '), tokens);
@@ -170,15 +178,24 @@ private slots:
     {
         QTest::addColumn<QString>("word");
         QTest::addColumn<QString>("base");
-        QTest::newRow("past") << "entered" << "enter";
-        QTest::newRow("irregular plural") << "children" << "child";
-        QTest::newRow("entry with a lemma") << "studies" << "study";
-        QTest::newRow("past of another verb") << "studied" << "study";
-        QTest::newRow("irregular past") << "was" << "be";
-        QTest::newRow("base itself") << "river" << "river";
-        QTest::newRow("hyphenated entry") << "well-known" << "well-known";
-        QTest::newRow("form of two entries") << "shelves" << "shelf";
-        QTest::newRow("unknown") << "zzzz" << "";
+        QTest::newRow("past") << "entered"
+                              << "enter";
+        QTest::newRow("irregular plural") << "children"
+                                          << "child";
+        QTest::newRow("entry with a lemma") << "studies"
+                                            << "study";
+        QTest::newRow("past of another verb") << "studied"
+                                              << "study";
+        QTest::newRow("irregular past") << "was"
+                                        << "be";
+        QTest::newRow("base itself") << "river"
+                                     << "river";
+        QTest::newRow("hyphenated entry") << "well-known"
+                                          << "well-known";
+        QTest::newRow("form of two entries") << "shelves"
+                                             << "shelf";
+        QTest::newRow("unknown") << "zzzz"
+                                 << "";
     }
 
     void baseForms()
@@ -198,15 +215,16 @@ private slots:
         QTest::addColumn<QStringList>("known");
         QTest::addColumn<int>("level");
         QTest::addColumn<QString>("candidates");
-        const QString all = QStringLiteral("the:5 child:2 ancient:2 river:2 and:2 enter:1 forest:1 glimmer:1 smile:1 whisper:1 "
-                                           "voice:1 wild:1 meadow:1");
+        const QString all =
+            QStringLiteral("the:5 child:2 ancient:2 river:2 and:2 enter:1 forest:1 glimmer:1 smile:1 whisper:1 "
+                           "voice:1 wild:1 meadow:1");
         QTest::newRow("nothing known") << QStringList{} << int(ExamLevel::None) << all;
-        QTest::newRow("known list, any form") << QStringList{QStringLiteral("the"), QStringLiteral("children"),
-                                                             QStringLiteral("Enter")}
-                                              << int(ExamLevel::None)
-                                              << "ancient:2 river:2 and:2 forest:1 glimmer:1 smile:1 whisper:1 voice:1 wild:1 meadow:1";
+        QTest::newRow("known list, any form")
+            << QStringList{QStringLiteral("the"), QStringLiteral("children"), QStringLiteral("Enter")}
+            << int(ExamLevel::None)
+            << "ancient:2 river:2 and:2 forest:1 glimmer:1 smile:1 whisper:1 voice:1 wild:1 meadow:1";
         QTest::newRow("up to 高考") << QStringList{} << ExamLevel::fromName(QStringLiteral("高考"))
-                                  << "ancient:2 glimmer:1 whisper:1 wild:1 meadow:1";
+                                    << "ancient:2 glimmer:1 whisper:1 wild:1 meadow:1";
         QTest::newRow("up to GRE") << QStringList{} << ExamLevel::fromName(QStringLiteral("gre")) << "wild:1";
     }
 
@@ -223,8 +241,8 @@ private slots:
         ExtractOptions options;
         options.knownWords = readKnownWords(dir.filePath(QStringLiteral("known.txt")));
         options.knownLevel = level;
-        const ExtractResult result =
-            extractWords(TextSources::subRipBlocks(QString::fromUtf8(ExtractFixture::subtitle())), dictionary, forms, options);
+        const ExtractResult result = extractWords(
+            TextSources::subRipBlocks(QString::fromUtf8(ExtractFixture::subtitle())), dictionary, forms, options);
         QStringList seen;
         for (const ExtractCandidate &candidate : result.candidates)
             seen << candidate.word + u':' + QString::number(candidate.count);
