@@ -169,14 +169,14 @@ int main(int argc, char **argv)
         return 1;
     novelFile.close();
     const Figure text = measure(novelPath, dictionaryPath);
-    std::printf("novel: %d words, %.1f KB: %lld ms (best of %d), %d words to learn\n", words,
+    std::printf("novel: %d words, %.1f KB: %lld ms (best of %d), words to learn: %d\n", words,
                 double(QFileInfo(novelPath).size()) / 1024, text.best, Runs, text.candidates);
 
     const QString epubPath = dir.filePath(QStringLiteral("book.epub"));
     if (!writeEpub(epubPath, vocabulary(dictionaryPath), 1024 * 1024))
         return 1;
     const Figure epub = measure(epubPath, dictionaryPath);
-    std::printf("epub: %.2f MB: %lld ms (best of %d), %d words to learn\n",
+    std::printf("epub: %.2f MB: %lld ms (best of %d), words to learn: %d\n",
                 double(QFileInfo(epubPath).size()) / (1024 * 1024), epub.best, Runs, epub.candidates);
     return text.best < 0 || epub.best < 0 ? 1 : 0;
 }
