@@ -81,8 +81,19 @@ QString entityAt(QStringView text, qsizetype at, qsizetype &length)
         {QStringLiteral("hellip"), QStringLiteral("\u2026")}, {QStringLiteral("shy"), QString()},
     };
     const auto found = named.constFind(name.toString());
-    if (found == named.constEnd())
-        return QString();
+    if (found == named.constEnd()) {
+        // Accented letters of loanwords: "&eacute;" is e with U+0301.
+        static const QHash<QString, QChar> accents = {
+            {QStringLiteral("acute"), QChar(0x301)}, {QStringLiteral("grave"), QChar(0x300)},
+            {QStringLiteral("circ"), QChar(0x302)},  {QStringLiteral("uml"), QChar(0x308)},
+            {QStringLiteral("tilde"), QChar(0x303)}, {QStringLiteral("cedil"), QChar(0x327)},
+            {QStringLiteral("ring"), QChar(0x30A)},
+        };
+        const QChar accent = name.size() > 2 ? accents.value(name.sliced(1).toString()) : QChar();
+        if (accent.isNull() || !name.front().isLetter() || name.front().unicode() > 0x7F)
+            return QString();
+        return QString(QString(name.front()) + accent).normalized(QString::NormalizationForm_C);
+    }
     return found->isNull() ? QStringLiteral("") : *found;
 }
 

@@ -128,6 +128,23 @@ struct Occurrence
     int sentence = 0;
 };
 
+// A sentence as it is, or, when it is too long to show (a text without full
+// stops, a word list), the part around `word` with "…" where it was cut.
+QString excerpt(const QString &sentence, const QString &word)
+{
+    constexpr qsizetype Longest = 240;
+    if (sentence.size() <= Longest)
+        return sentence;
+    const qsizetype at = std::max<qsizetype>(0, sentence.indexOf(word, 0, Qt::CaseInsensitive));
+    const qsizetype start = std::clamp<qsizetype>(at - Longest / 3, 0, sentence.size() - Longest);
+    QString part = sentence.mid(start, Longest);
+    if (start > 0)
+        part = QStringLiteral("…") + part;
+    if (start + Longest < sentence.size())
+        part += QStringLiteral("…");
+    return part;
+}
+
 struct SurfaceCase
 {
     bool lower = false;             // seen with a small first letter
@@ -200,7 +217,7 @@ ExtractResult extractWords(const QStringList &blocks, Dictionary &dictionary, Ba
             continue;
         }
         indexOf.insert(base, int(candidates.size()));
-        candidates.append({base, 1, level, QString(), QString(), occurrence.sentence});
+        candidates.append({base, 1, level, QString(), occurrence.word, occurrence.sentence});
     }
     result.knownDropped = int(knownSeen.size());
     result.properNouns = int(properSeen.size());
@@ -211,7 +228,8 @@ ExtractResult extractWords(const QStringList &blocks, Dictionary &dictionary, Ba
         candidates.resize(options.limit);
     for (ExtractCandidate &candidate : candidates) {
         candidate.meaning = dictionary.meaningLine(candidate.word);
-        candidate.sentence = sentences.value(candidate.firstSentence);
+        // Until here `sentence` holds the word as first written.
+        candidate.sentence = excerpt(sentences.value(candidate.firstSentence), candidate.sentence);
     }
     result.candidates = candidates;
 

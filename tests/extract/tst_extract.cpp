@@ -73,7 +73,7 @@ private slots:
             << QByteArray("<!DOCTYPE html><html><head><title>Tea</title><style>p{x:y}</style>"
                           "<script>if (a<b) go();</script></head><body><!-- note -->"
                           "<p>Caf&eacute; &amp; t&#233;a<br>A&nbsp;<b>bold</b>  one &#x2019;</p></body></html>")
-            << "Tea | Caf&eacute; & téa | A bold one \u2019";
+            << "Tea | Café & téa | A bold one \u2019";
         QTest::newRow("plain utf-8 two paragraphs")
             << "a.txt" << QByteArray("naïve line\nwrapped\n\nSecond") << "naïve line wrapped | Second";
         QTest::newRow("plain gbk") << "a.txt" << TestFiles::gbk(QStringLiteral("中文 river\r\n")) << "中文 river";
@@ -248,6 +248,24 @@ private slots:
             seen << candidate.word + u':' + QString::number(candidate.count);
         QCOMPARE(seen.join(u' '), candidates);
         QCOMPARE(result.properNouns, 1); // Rose, capitalised inside a sentence
+    }
+
+    // A text without full stops shows the part of its sentence around a word.
+    void longSentenceExcerpt()
+    {
+        QTemporaryDir dir;
+        ExtractFixture::write(dir.path());
+        Dictionary dictionary({dir.filePath(QStringLiteral("data/ecdict-core.tsv"))});
+        BaseForms forms(dictionary);
+        const QString block = QStringLiteral("the river ").repeated(60) + QStringLiteral("meadows and ice ") +
+                              QStringLiteral("the forest ").repeated(60);
+        const ExtractResult result = extractWords({block}, dictionary, forms, ExtractOptions{});
+        const auto meadow = std::find_if(result.candidates.begin(), result.candidates.end(),
+                                         [](const ExtractCandidate &c) { return c.word == QLatin1String("meadow"); });
+        QVERIFY(meadow != result.candidates.end());
+        QVERIFY2(meadow->sentence.startsWith(u'…') && meadow->sentence.endsWith(u'…'), qPrintable(meadow->sentence));
+        QVERIFY(meadow->sentence.contains(QLatin1String("river meadows and ice the")));
+        QCOMPARE(meadow->sentence.size(), 242);
     }
 };
 
