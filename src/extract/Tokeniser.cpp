@@ -123,8 +123,9 @@ void addWords(QStringView run, bool &first, QList<Token> &tokens)
             return;
     }
     const QString word = withoutEnding(run.toString());
-    // Single letters are initials, list marks or "I" and "a".
-    if (word.size() < 2)
+    // Single letters are initials, list marks or "I" and "a"; "an" is "a"
+    // again (and the dictionary gives it no exam level).
+    if (word.size() < 2 || word.compare(QLatin1String("an"), Qt::CaseInsensitive) == 0)
         return;
     tokens.append(Token{word, caseOf(word), wasFirst});
 }
