@@ -56,8 +56,9 @@ void flush(QStringList &blocks, QString &block)
 // this is no entity we know (the '&' is then kept as it is).
 QString entityAt(QStringView text, qsizetype at, qsizetype &length)
 {
-    const qsizetype semicolon = text.indexOf(QLatin1Char(';'), at);
-    if (semicolon < 0 || semicolon - at > 10)
+    // Names are short: look no further, or a text full of '&' is slow.
+    const qsizetype semicolon = text.sliced(at, qMin<qsizetype>(12, text.size() - at)).indexOf(QLatin1Char(';')) + at;
+    if (semicolon < at || semicolon - at > 10)
         return QString();
     const QStringView name = text.sliced(at + 1, semicolon - at - 1);
     length = semicolon - at + 1;
@@ -102,16 +103,26 @@ QString entityAt(QStringView text, qsizetype at, qsizetype &length)
 QString subtitleText(QStringView line)
 {
     QString text;
+    // Where the next '>' and '}' are (-1: none after), found once per
+    // position so that a line of unclosed '<' is not searched again and again.
+    constexpr qsizetype NotSought = -2;
+    qsizetype angle = NotSought;
+    qsizetype brace = NotSought;
+    auto next = [&line](qsizetype &cached, QChar close, qsizetype from) {
+        if (cached == NotSought || (cached >= 0 && cached < from))
+            cached = line.indexOf(close, from);
+        return cached;
+    };
     for (qsizetype i = 0; i < line.size(); ++i) {
         const QChar c = line[i];
         if (c == QLatin1Char('<')) {
-            const qsizetype close = line.indexOf(QLatin1Char('>'), i);
+            const qsizetype close = next(angle, QLatin1Char('>'), i);
             if (close > 0) {
                 i = close;
                 continue;
             }
         } else if (c == QLatin1Char('{')) {
-            const qsizetype close = line.indexOf(QLatin1Char('}'), i);
+            const qsizetype close = next(brace, QLatin1Char('}'), i);
             if (close > 0) {
                 i = close;
                 continue;

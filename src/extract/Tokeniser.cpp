@@ -101,15 +101,8 @@ QString withoutEnding(QString word)
     return word;
 }
 
-void addWords(QStringView run, bool &first, QList<Token> &tokens)
+void addWord(QStringView run, bool &first, QList<Token> &tokens)
 {
-    // A dash written as two hyphens separates words.
-    const qsizetype dash = run.indexOf(QLatin1String("--"));
-    if (dash >= 0) {
-        addWords(run.first(dash), first, tokens);
-        addWords(run.sliced(dash + 2), first, tokens);
-        return;
-    }
     while (!run.isEmpty() && (isApostrophe(run.front()) || run.front() == QLatin1Char('-')))
         run = run.sliced(1);
     while (!run.isEmpty() && (isApostrophe(run.back()) || run.back() == QLatin1Char('-')))
@@ -130,6 +123,13 @@ void addWords(QStringView run, bool &first, QList<Token> &tokens)
     tokens.append(Token{word, caseOf(word), wasFirst});
 }
 
+void addWords(QStringView run, bool &first, QList<Token> &tokens)
+{
+    // A dash written as two hyphens separates words.
+    for (const QStringView part : run.split(QStringView(u"--")))
+        addWord(part, first, tokens);
+}
+
 } // namespace
 
 QList<QString> sentences(QStringView block)
@@ -143,14 +143,19 @@ QList<QString> sentences(QStringView block)
         while (end < block.size() &&
                (isSentenceEnd(block[end]) || QStringView(u"\"')]\u201D\u2019").contains(block[end])))
             ++end;
-        if (end < block.size() && !block[end].isSpace())
+        // Past the run of marks either way, so that a long run is read once.
+        if (end < block.size() && !block[end].isSpace()) {
+            i = end - 1;
             continue;
+        }
         // "Why?" he asked: a sentence does not go on in small letters.
         qsizetype next = end;
         while (next < block.size() && block[next].isSpace())
             ++next;
-        if (next < block.size() && block[next].isLower())
+        if (next < block.size() && block[next].isLower()) {
+            i = end - 1;
             continue;
+        }
         if (block[i] == QLatin1Char('.')) {
             qsizetype wordStart = i;
             while (wordStart > start && isLetter(block[wordStart - 1]))
