@@ -14,6 +14,8 @@ Formats (see the targets):
                  7 full-width, 8 spaces, 9 numbered, 10 word only; plus 11
                  for a dictionary), then the file
   fuzz_archive   a whole .lxv file
+  fuzz_extract   one byte for the reader (0 plain text, 1 SubRip, 2 WebVTT,
+                 3 ASS/SSA, 4 HTML), then the file
 """
 
 import hashlib
@@ -222,9 +224,26 @@ def archive_seeds():
         write("fuzz_archive", name, data)
 
 
+def extract_seeds():
+    plain, srt, vtt, ass, html = (bytes([n]) for n in range(5))
+    seeds = {
+        "plain": plain + "Mr. Smith didn't go. \"Why?\" she asked\u2026 Well-known café, 3rd, https://x.org e.g.\n\nNext one.".encode("utf-8"),
+        "plain-gbk": plain + gbk("中文 and English -- mixed.\r\n"),
+        "srt": srt + b"1\r\n00:00:01,000 --> 00:00:02,000\r\n<i>Hello</i> {\\an8}there.\r\n\r\n2\r\n00:00:03,000 --> 00:00:04,000\r\n- Yes &amp; no!\r\n",
+        "vtt": vtt + b"WEBVTT\n\nNOTE skip\n\nid\n00:01.000 --> 00:02.000 line:0\n<v Bob>Fish <c.x>and</c> <00:01.500>chips\n",
+        "ass": ass + b"[Script Info]\n[Events]\nFormat: Layer, Start, End, Style, Text\n"
+                     b"Dialogue: 0,0:00:01.00,0:00:02.00,Default,{\\i1}Hi,{\\i0} you\\Nthere\\h!\nDialogue: broken\n",
+        "html": html + b"<html><head><style>p{}</style><script>a<b</script></head><body><p>One &amp; two&#x2019;s"
+                       b"<br>three &#99999999; &bogus; <!-- x --></p><div>four <b>five</b></div><",
+    }
+    for name, data in seeds.items():
+        write("fuzz_extract", name, data)
+
+
 if __name__ == "__main__":
     settings_seeds()
     library_seeds()
     delete_seeds()
     import_seeds()
     archive_seeds()
+    extract_seeds()

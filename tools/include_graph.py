@@ -22,8 +22,9 @@ FLOORS = [
     {"settings", "media"},
     # 2: word files and libraries, the core dictionary, pronunciation
     {"library", "dict", "speech"},
-    # 3: the learning record; the widget kit every window borrows
-    {"record", "widgets"},
+    # 3: the learning record; the widget kit every window borrows; word
+    # extraction from texts (it reads the dictionary)
+    {"record", "widgets", "extract"},
     # 4: backups, export, import and the sync folder (they read the record)
     {"backup"},
     # 5: the skinned window frame; the command-line verbs (no windows)
@@ -36,7 +37,7 @@ FLOORS = [
 
 # Folders whose code is all in the Qt Core library: they include no folder
 # with widgets in it.
-CORE_ONLY = {"text", "settings", "library", "dict", "record", "backup", "cli"}
+CORE_ONLY = {"text", "settings", "library", "dict", "record", "backup", "cli", "extract"}
 
 INCLUDE = re.compile(r'^\s*#\s*include\s+"([A-Za-z0-9_]+)/')
 

@@ -29,6 +29,7 @@ const Verb verbs[] = {
     {"--status", "--status [--json]", runStatus},
     {"--export", "--export 文件.lxv  把学习记录、设置、词库和月光宝盒导出为一个文件", runExport},
     {"--import", "--import 文件.lxv  合并导出文件里的学习记录、词库和月光宝盒", runImport},
+    {"--extract", "--extract 文件 [--known 级别] [--limit 数量]  从文章、字幕或电子书提取生词", runExtract},
 };
 
 const Verb *findVerb(const QString &name)

@@ -23,5 +23,8 @@ int runStatus(const QStringList &arguments, CommandContext &context);
 // archive merged into this program folder's record, libraries and boxes.
 int runExport(const QStringList &arguments, CommandContext &context);
 int runImport(const QStringList &arguments, CommandContext &context);
+// --extract FILE [--known LEVEL] [--limit N]: the words of a text, subtitle
+// or e-book worth learning, word<TAB>count<TAB>level<TAB>meaning<TAB>sentence.
+int runExtract(const QStringList &arguments, CommandContext &context);
 
 } // namespace cli

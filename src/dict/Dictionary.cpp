@@ -208,6 +208,19 @@ std::optional<DictionaryEntry> Dictionary::lookup(const QString &word)
     return entryAt(index);
 }
 
+void Dictionary::forEachExchange(const std::function<void(QByteArrayView word, QByteArrayView exchange)> &visit)
+{
+    if (load() != State::Loaded)
+        return;
+    const char *const end = m_data.constData() + m_data.size();
+    for (const quint32 offset : m_lines) {
+        Span columns[ColumnCount];
+        splitColumns(lineAt(m_data.constData() + offset, end), columns);
+        if (columns[3].size() > 0)
+            visit(QByteArrayView(columns[0].begin, columns[0].size()), QByteArrayView(columns[3].begin, columns[3].size()));
+    }
+}
+
 QString Dictionary::unescape(const QByteArray &text)
 {
     if (!text.contains('\\'))

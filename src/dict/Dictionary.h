@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QByteArrayView>
 #include <QString>
 #include <QStringList>
 
@@ -78,6 +79,10 @@ public:
     // The files this dictionary tries, in order.
     QStringList candidates() const { return m_candidates; }
     int entryCount() const { return int(m_lines.size()); }
+    // Calls `visit` with the word and exchange column (UTF-8, as stored) of
+    // every entry that has inflections, in file order; loads the file first.
+    // For indexes by inflection, which a file sorted by word cannot search.
+    void forEachExchange(const std::function<void(QByteArrayView word, QByteArrayView exchange)> &visit);
 
     // Undoes the file's escapes in a translation: "\n" to a line break,
     // "\\" to a backslash; any other backslash is kept as it is.

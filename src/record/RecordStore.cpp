@@ -913,6 +913,22 @@ QList<Schedule::WordState> RecordStore::wordStates() const
     return states;
 }
 
+QSet<QString> RecordStore::wordsWithStability(double days) const
+{
+    QSet<QString> words;
+    if (!d->db.isOpen())
+        return words;
+    QSqlQuery query(d->db);
+    query.setForwardOnly(true);
+    query.prepare(QStringLiteral("SELECT DISTINCT word FROM memory WHERE stability >= ?"));
+    query.addBindValue(days);
+    if (!query.exec())
+        return words;
+    while (query.next())
+        words.insert(query.value(0).toString().toLower());
+    return words;
+}
+
 QHash<QString, qint64> RecordStore::firstAnswers() const
 {
     QHash<QString, qint64> met;

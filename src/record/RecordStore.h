@@ -7,6 +7,7 @@
 #include <QDateTime>
 #include <QHash>
 #include <QList>
+#include <QSet>
 #include <QString>
 
 #include <memory>
@@ -163,6 +164,9 @@ public:
 
     // Every word's state, for forecasts.
     QList<Schedule::WordState> wordStates() const;
+    // The words (lower case, over all libraries) whose memory stability is
+    // at least `days`: remembered well enough to count as known.
+    QSet<QString> wordsWithStability(double days) const;
     // When each word ever answered (by its spelling, over all libraries)
     // was first answered, ms since 1970, UTC.
     QHash<QString, qint64> firstAnswers() const;
