@@ -53,7 +53,7 @@ LexivaneApp::LexivaneApp(const QString &programDir, UserDialogs *dialogs, Speech
     : m_programDir(programDir)
     , m_ownDialogs(dialogs ? nullptr : std::make_unique<MessageBoxDialogs>())
     , m_dialogs(dialogs ? dialogs : m_ownDialogs.get())
-    , m_dictionary(Dictionary::standardPlaces(dataDir(), programDir))
+    , m_dictionary(std::make_shared<Dictionary>(Dictionary::standardPlaces(dataDir(), programDir)))
 {
     initResources();
     // The folder path and the file name are joined as they are: a folder at
@@ -96,12 +96,8 @@ LexivaneApp::~LexivaneApp()
 
 WindowContext LexivaneApp::windowContext()
 {
-    // Imports look meanings up on their parse threads: they get their own
-    // instance of the dictionary (read on their first lookup), so the
-    // windows' tooltips and a parse never share one.
-    if (!m_importMeanings)
-        m_importMeanings = Dictionary::meaningLookup(std::make_shared<Dictionary>(m_dictionary.candidates()));
-    return WindowContext{m_iniFile, *m_dialogs, dataDir(), m_browseRandom, *m_speaker, m_dictionary, m_importMeanings};
+    return WindowContext{m_iniFile,      *m_dialogs,    dataDir(), m_browseRandom,
+                         *m_speaker,     *m_dictionary, Dictionary::meaningLookup(m_dictionary)};
 }
 
 void LexivaneApp::start()
@@ -421,7 +417,7 @@ ProgressWindow *LexivaneApp::openProgressWindow()
         m_progressWindow = new ProgressWindow();
         m_progressWindow->setAttribute(Qt::WA_DeleteOnClose);
         connect(m_progressWindow, &ProgressWindow::sendToBox, this, &LexivaneApp::sendToBox);
-        m_progressWindow->setWordDetails([this](const QString &word) { return m_dictionary.describe(word); });
+        m_progressWindow->setWordDetails([this](const QString &word) { return m_dictionary->describe(word); });
         connect(m_progressWindow, &ProgressWindow::speak, this,
                 [this](const QString &word) { m_speaker->speakOnRequest(word); });
     }

@@ -116,7 +116,7 @@ public:
     // Speaks words for the windows; recordings in data/audio come first.
     WordSpeaker &speaker() { return *m_speaker; }
     // The core dictionary: phonetics and full meanings for the windows' tips.
-    Dictionary &dictionary() { return m_dictionary; }
+    Dictionary &dictionary() { return *m_dictionary; }
     // Opens "发音设置…" in front of the test window (or brings it forward).
     SpeechSettingsDialog *openSpeechSettings();
 
@@ -168,9 +168,8 @@ private:
     std::unique_ptr<UserDialogs> m_ownDialogs;
     UserDialogs *m_dialogs;
     // Declared before the windows' members: it outlives every window.
-    Dictionary m_dictionary;
-    // The meaning lookup handed to imports (their own dictionary instance).
-    std::function<QString(const QString &)> m_importMeanings;
+    // Shared with the imports' meaning lookups, which may outlive a window.
+    std::shared_ptr<Dictionary> m_dictionary;
     QPointer<Form1> m_form1;
     QPointer<Form5> m_form5;
     // --- Box window members ---

@@ -7,7 +7,6 @@
 #include "settings/LibraryListEditor.h"
 #include "settings/LibraryRegistry.h"
 
-#include <QAtomicInteger>
 #include <QtEndian>
 #include <QDir>
 #include <QFileInfo>
@@ -24,7 +23,6 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <map>
 
 namespace Backup {
 

@@ -7,7 +7,6 @@
 #include "settings/LibraryRegistry.h"
 #include "text/TextCodec.h"
 
-#include <QAtomicInteger>
 #include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
@@ -19,13 +18,6 @@
 #include <QSqlRecord>
 #include <QTemporaryDir>
 #include <QVariant>
-
-#include <algorithm>
-#include <cmath>
-#include <deque>
-#include <map>
-#include <optional>
-#include <vector>
 
 namespace Merge {
 

@@ -3,6 +3,7 @@
 #include "dict/Dictionary.h"
 #include "library/ImportReport.h"
 #include "library/Importer.h"
+#include "library/ReadyMade.h"
 #include "settings/CIniFile.h"
 #include "settings/LibraryListEditor.h"
 
@@ -46,22 +47,6 @@ void reportLeftOut(const Import::Outcome &outcome, QTextStream &err)
     const QString notes = Import::notesText(outcome);
     if (!notes.isEmpty())
         err << notes << '\n';
-}
-
-// Same test as the library manager's: a name in the data folder or on the
-// list, letter case ignored.
-bool fileNameTaken(const QString &dataDir, const LibraryListEditor &editor, const QString &fileName)
-{
-    const QStringList present = QDir(dataDir).entryList(QDir::AllEntries | QDir::Hidden | QDir::System);
-    for (const QString &entry : present) {
-        if (QString::compare(entry, fileName, Qt::CaseInsensitive) == 0)
-            return true;
-    }
-    for (const RegisteredLibrary &library : editor.libraries()) {
-        if (QString::compare(library.fileName, fileName, Qt::CaseInsensitive) == 0)
-            return true;
-    }
-    return false;
 }
 
 } // namespace
@@ -140,7 +125,7 @@ int runImportList(const QStringList &arguments, CommandContext &context)
     const QString dataDir = QDir(context.workingDir).absoluteFilePath(QStringLiteral("data"));
     const QString fileName =
         Import::suggestFileName(filePath, iniEncoding, LibraryListEditor::NameLimit,
-                                [&](const QString &candidate) { return fileNameTaken(dataDir, editor, candidate); });
+                                [&](const QString &candidate) { return libraryFileNameTaken(dataDir, editor, candidate); });
     QDir().mkpath(dataDir);
     const QString libraryPath = dataDir + u'/' + fileName;
     if (fileName.isEmpty() || !Import::writeNewFile(libraryPath, Import::libraryBytes(outcome.records))) {

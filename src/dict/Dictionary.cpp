@@ -8,7 +8,6 @@
 
 #include <algorithm>
 #include <cstring>
-#include <mutex>
 #include <utility>
 
 namespace {
@@ -90,6 +89,10 @@ QStringList Dictionary::standardPlaces(const QString &dataDir, const QString &pr
 
 Dictionary::State Dictionary::load()
 {
+    // Imports look words up on their parse threads while the windows do on
+    // theirs: the first lookup reads the file once, whoever makes it; after
+    // that nothing changes and lookups only read.
+    const std::lock_guard<std::mutex> lock(m_loading);
     if (m_state == State::NotLoaded)
         m_state = parse();
     return m_state;
@@ -247,14 +250,7 @@ QString Dictionary::meaningLine(const QString &word)
 
 std::function<QString(const QString &)> Dictionary::meaningLookup(std::shared_ptr<Dictionary> dictionary)
 {
-    // Imports call this from their parse threads, and a new parse can start
-    // while an older one is still winding down: one lookup at a time, so the
-    // first call's load is never raced.
-    auto mutex = std::make_shared<std::mutex>();
-    return [dictionary, mutex](const QString &word) {
-        const std::lock_guard<std::mutex> lock(*mutex);
-        return dictionary->meaningLine(word);
-    };
+    return [dictionary](const QString &word) { return dictionary->meaningLine(word); };
 }
 
 QString Dictionary::describe(const QString &word, bool withMeaning)

@@ -7,6 +7,7 @@
 
 #include <functional>
 #include <memory>
+#include <mutex>
 #include <optional>
 #include <vector>
 
@@ -71,13 +72,12 @@ public:
     // found.
     QString describe(const QString &word, bool withMeaning = true);
 
-    // Loads the file if that has not been tried yet.
+    // Loads the file if that has not been tried yet. Safe from any thread,
+    // as are the lookups.
     State load();
     State state() const { return m_state; }
     // The file used (or the first candidate, when none exists).
     QString path() const { return m_path; }
-    // The files this dictionary tries, in order.
-    QStringList candidates() const { return m_candidates; }
     int entryCount() const { return int(m_lines.size()); }
     // Calls `visit` with the word and exchange column (UTF-8, as stored) of
     // every entry that has inflections, in file order; loads the file first.
@@ -96,6 +96,7 @@ private:
 
     QStringList m_candidates;
     QString m_path;
+    std::mutex m_loading;
     State m_state = State::NotLoaded;
     QByteArray m_data;
     // Offset of each entry line in m_data, in file order.

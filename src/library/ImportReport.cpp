@@ -61,7 +61,12 @@ QString encodingText(const Outcome &outcome)
     case TextCodec::Utf16::None:
         break;
     }
-    switch (outcome.encoding) {
+    return encodingText(outcome.encoding);
+}
+
+QString encodingText(TextCodec::Encoding encoding)
+{
+    switch (encoding) {
     case TextCodec::Encoding::Gbk:
         return QStringLiteral("GBK");
     case TextCodec::Encoding::Utf8:

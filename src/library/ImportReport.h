@@ -12,6 +12,7 @@ QString reasonText(SkipReason reason);
 QString roleText(Role role);
 // "GBK", "UTF-8", "UTF-16 LE", ...
 QString encodingText(const Outcome &outcome);
+QString encodingText(TextCodec::Encoding encoding);
 // "跳过 N 行：第 a 行（没有分隔符）、…" with the first ten lines; empty when
 // nothing was skipped.
 QString skippedText(const QList<SkippedLine> &skipped);

@@ -1,5 +1,11 @@
 #include "library/ReadyMade.h"
 
+#include "settings/LibraryListEditor.h"
+
+#include <QDir>
+
+#include <algorithm>
+
 QList<ReadyMadeLibrary> readyMadeLibraries()
 {
     // Keep in step with data/lexvan.ini.template and
@@ -27,4 +33,21 @@ QList<ReadyMadeLibrary> readyMadeLibraries()
         {QStringLiteral("托福词汇"), QStringLiteral("exam_toefl.txt")},
         {QStringLiteral("GRE词汇"), QStringLiteral("exam_gre.txt")},
     };
+}
+
+bool libraryFileNameTaken(const QString &dataDir, const LibraryListEditor &editor, const QString &fileName)
+{
+    const auto same = [&fileName](const QString &other) { return QString::compare(other, fileName, Qt::CaseInsensitive) == 0; };
+    const QStringList present = QDir(dataDir).entryList(QDir::AllEntries | QDir::Hidden | QDir::System);
+    if (std::any_of(present.cbegin(), present.cend(), same))
+        return true;
+    for (const RegisteredLibrary &library : editor.libraries()) {
+        if (same(library.fileName))
+            return true;
+    }
+    for (const ReadyMadeLibrary &ready : readyMadeLibraries()) {
+        if (same(ready.fileName))
+            return true;
+    }
+    return editor.checkFileName(fileName) != LibraryListEditor::Outcome::Done;
 }

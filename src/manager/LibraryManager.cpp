@@ -149,19 +149,6 @@ void LibraryManager::createControls()
     connect(m_close, &QPushButton::clicked, this, &QWidget::close);
 }
 
-QString LibraryManager::encodingName(TextCodec::Encoding encoding)
-{
-    switch (encoding) {
-    case TextCodec::Encoding::Gbk:
-        return QStringLiteral("GBK");
-    case TextCodec::Encoding::Utf8:
-        return QStringLiteral("UTF-8");
-    case TextCodec::Encoding::Utf8Bom:
-        return QStringLiteral("UTF-8 (BOM)");
-    }
-    return {};
-}
-
 QString LibraryManager::dataPath(const QString &fileName) const
 {
     return m_context.dataDir + u'/' + fileName;
@@ -186,7 +173,7 @@ void LibraryManager::refresh()
         if (stats.readable) {
             set(RecordsColumn, QString::number(stats.records), true);
             set(GroupsColumn, QString::number(stats.groups), true);
-            set(EncodingColumn, encodingName(stats.encoding));
+            set(EncodingColumn, Import::encodingText(stats.encoding));
         } else {
             set(RecordsColumn, QString());
             set(GroupsColumn, QString());
@@ -282,22 +269,7 @@ QString LibraryManager::skippedText(const QList<Import::SkippedLine> &skipped)
 
 bool LibraryManager::fileNameTaken(const QString &fileName) const
 {
-    // Compared without letter case: the settings file matches names so, and
-    // the user may copy the folder to a system that does too.
-    const QStringList present = QDir(m_context.dataDir).entryList(QDir::AllEntries | QDir::Hidden | QDir::System);
-    for (const QString &entry : present) {
-        if (QString::compare(entry, fileName, Qt::CaseInsensitive) == 0)
-            return true;
-    }
-    for (const RegisteredLibrary &library : m_editor.libraries()) {
-        if (QString::compare(library.fileName, fileName, Qt::CaseInsensitive) == 0)
-            return true;
-    }
-    for (const ReadyMadeLibrary &ready : readyMadeLibraries()) {
-        if (QString::compare(ready.fileName, fileName, Qt::CaseInsensitive) == 0)
-            return true;
-    }
-    return m_editor.checkFileName(fileName) != LibraryListEditor::Outcome::Done;
+    return libraryFileNameTaken(m_context.dataDir, m_editor, fileName);
 }
 
 std::optional<QString> LibraryManager::askName(const QString &title, const QString &initial, int index)
@@ -373,7 +345,7 @@ void LibraryManager::addLibrary()
             }
             changed(int(m_editor.libraries().size()) - 1);
             m_context.dialogs.message(QStringLiteral("已添加词库“%1”（data/%2，%3）：%4 个单词。")
-                                        .arg(*name, sourceName, encodingName(outcome.encoding))
+                                        .arg(*name, sourceName, Import::encodingText(outcome.encoding))
                                         .arg(outcome.records.size()));
             return;
         }
@@ -381,7 +353,7 @@ void LibraryManager::addLibrary()
     const QString fileName = Import::suggestFileName(path, iniEncoding, LibraryListEditor::NameLimit,
                                                      [this](const QString &candidate) { return fileNameTaken(candidate); });
     QString report = QStringLiteral("已添加词库“%1”（data/%2，%3）：%4 个单词。")
-                         .arg(*name, fileName, encodingName(outcome.encoding))
+                         .arg(*name, fileName, Import::encodingText(outcome.encoding))
                          .arg(outcome.records.size());
     if (!outcome.skipped.isEmpty())
         report += QStringLiteral("\n文件按原样复制，测试时会显示这些记录：") + skippedText(outcome.skipped);

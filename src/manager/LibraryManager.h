@@ -75,7 +75,6 @@ public:
     QString outcomeText(LibraryListEditor::Outcome outcome) const;
     // The report line of skipped lines: "跳过 N 行：第 a、b 行（没有分隔符）…".
     static QString skippedText(const QList<Import::SkippedLine> &skipped);
-    static QString encodingName(TextCodec::Encoding encoding);
 
 signals:
     // The registered libraries changed (added, renamed, removed, moved).
