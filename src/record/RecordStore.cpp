@@ -134,6 +134,15 @@ bool migrate(QSqlDatabase &db, int from, QSqlError &error)
             QStringLiteral("DROP INDEX memory_due"),
             QStringLiteral("CREATE INDEX memory_due ON memory (due, last_review, stability)"),
         },
+        // 2 -> 3: the sentence each word of a library made from a text was
+        // found in, so the windows can show a word in its context.
+        {
+            QStringLiteral("CREATE TABLE sources ("
+                           " file TEXT NOT NULL,"
+                           " word TEXT NOT NULL,"
+                           " sentence TEXT NOT NULL,"
+                           " PRIMARY KEY (file, word)) WITHOUT ROWID"),
+        },
     };
     QSqlQuery query(db);
     for (int version = from; version < int(steps.size()); ++version) {
@@ -774,6 +783,56 @@ RecordStore::WriteResult RecordStore::recordBoxEvent(const BoxEvent &event)
     if (!d->run(insert))
         return fail(QStringLiteral("box event"));
     return WriteResult::Written;
+}
+
+RecordStore::WriteResult RecordStore::recordSourceSentences(const QString &libraryFile,
+                                                            const QList<SourceSentence> &sentences)
+{
+    if (!m_recording)
+        return WriteResult::Off;
+    if (!d->exec(QStringLiteral("BEGIN IMMEDIATE")))
+        return fail(QStringLiteral("begin"));
+    QSqlQuery insert(d->db);
+    // A library file name used again (the old file removed, a new one made
+    // under its name) takes the new sentences: the old ones belong to words
+    // that may no longer be there.
+    insert.prepare(QStringLiteral("DELETE FROM sources WHERE file = ?"));
+    insert.addBindValue(libraryFile);
+    if (!d->run(insert))
+        return fail(QStringLiteral("sources"));
+    insert.prepare(QStringLiteral("INSERT OR REPLACE INTO sources (file, word, sentence) VALUES (?, ?, ?)"));
+    for (const SourceSentence &source : sentences) {
+        if (source.word.isEmpty() || source.sentence.isEmpty())
+            continue;
+        insert.bindValue(0, libraryFile);
+        insert.bindValue(1, source.word);
+        insert.bindValue(2, source.sentence);
+        if (!d->run(insert))
+            return fail(QStringLiteral("sources"));
+    }
+    if (!d->exec(QStringLiteral("COMMIT")))
+        return fail(QStringLiteral("commit"));
+    return WriteResult::Written;
+}
+
+QString RecordStore::sourceSentence(const QString &libraryFile, const QString &word) const
+{
+    if (!d->db.isOpen() || word.isEmpty())
+        return {};
+    QSqlQuery query(d->db);
+    query.setForwardOnly(true);
+    if (libraryFile.isEmpty()) {
+        // A word in a box no longer says which library it came from: any
+        // text it was found in will do.
+        query.prepare(QStringLiteral("SELECT sentence FROM sources WHERE word = ? LIMIT 1"));
+    } else {
+        query.prepare(QStringLiteral("SELECT sentence FROM sources WHERE file = ? AND word = ?"));
+        query.addBindValue(libraryFile);
+    }
+    query.addBindValue(word);
+    if (!query.exec() || !query.next())
+        return {};
+    return query.value(0).toString();
 }
 
 std::optional<Fsrs::MemoryState> RecordStore::memoryState(const QString &libraryFile, const QString &word) const

@@ -46,6 +46,14 @@ struct BoxEvent
     QString meaning;
 };
 
+// The sentence of a text a word of a library made from that text was found
+// in.
+struct SourceSentence
+{
+    QString word;
+    QString sentence;
+};
+
 // A word whose review is due.
 struct DueWord
 {
@@ -74,7 +82,7 @@ public:
 
     // The schema this program writes; older databases are brought up to it
     // when opened, newer ones are left alone.
-    static constexpr int SchemaVersion = 2;
+    static constexpr int SchemaVersion = 3;
 
     enum class Status {
         Open,
@@ -150,6 +158,13 @@ public:
     // The user's median reaction and typing time per character over recent
     // right first tries, once there are enough of them to mean something.
     Fsrs::TimingMedians timingMedians() const { return m_replayer.medians(); }
+
+    // Keeps the sentences the words of a library made from a text were found
+    // in, replacing any the file had, in one transaction.
+    WriteResult recordSourceSentences(const QString &libraryFile, const QList<SourceSentence> &sentences);
+    // The sentence `word` of `libraryFile` was found in; with no file, any
+    // library's. Empty when there is none (or no record).
+    QString sourceSentence(const QString &libraryFile, const QString &word) const;
 
     std::optional<Fsrs::MemoryState> memoryState(const QString &libraryFile, const QString &word) const;
     std::optional<QDateTime> dueTime(const QString &libraryFile, const QString &word) const;

@@ -46,6 +46,7 @@ private slots:
     void longSessionKeepsTheLogShort();
     void olderSchemaIsBroughtUp();
     void newerSchemaIsLeftAlone();
+    void sourceSentencesByFileAndWord();
 
 private:
     std::unique_ptr<QTemporaryDir> m_dir;
@@ -303,13 +304,16 @@ void TestRecordStore::firstSchemaIsMigratedAndRebuilt()
         for (const char *column : {"reaction_ms", "typing_ms", "chars"})
             QVERIFY(db.exec(QStringLiteral("ALTER TABLE answers DROP COLUMN %1").arg(QLatin1String(column))));
         QVERIFY(db.exec(QStringLiteral("UPDATE memory SET stability = 40, reviews = 9")));
+        QVERIFY(db.exec(QStringLiteral("DROP TABLE sources")));
         QVERIFY(db.exec(QStringLiteral("PRAGMA user_version = 1")));
     }
     RecordStore store;
     QVERIFY(store.open(m_path).ok());
     Inspector db(m_path);
-    QCOMPARE(db.value(QStringLiteral("PRAGMA user_version")).toInt(), 2);
+    QCOMPARE(db.value(QStringLiteral("PRAGMA user_version")).toInt(), RecordStore::SchemaVersion);
     QCOMPARE(db.value(QStringLiteral("SELECT count(*) FROM answers WHERE reaction_ms = -1 AND chars = 0")).toInt(), 2);
+    QCOMPARE(store.recordSourceSentences(QStringLiteral("t.txt"), {{QStringLiteral("apple"), QStringLiteral("An apple.")}}),
+             RecordStore::WriteResult::Written);
     // Good, then Again two days later: the states the answers give.
     QVERIFY(std::abs(store.memoryState(QStringLiteral("basic.txt"), QStringLiteral("apple"))->stability - 0.98903849) <
             1e-7);
@@ -531,6 +535,25 @@ void TestRecordStore::newerSchemaIsLeftAlone()
     QCOMPARE(store.recordAnswer(answer(noon(), QStringLiteral("apple"), true)), RecordStore::WriteResult::Off);
     store.close();
     QCOMPARE(TestFiles::readBytes(m_path), before);
+}
+
+void TestRecordStore::sourceSentencesByFileAndWord()
+{
+    RecordStore store;
+    QVERIFY(store.open(m_path).ok());
+    const QString novel = QStringLiteral("novel.txt");
+    QCOMPARE(store.recordSourceSentences(novel, {{QStringLiteral("harbour"), QStringLiteral("The harbour was calm.")},
+                                                 {QStringLiteral("gale"), QStringLiteral("Then the gale came.")}}),
+             RecordStore::WriteResult::Written);
+    QCOMPARE(store.sourceSentence(novel, QStringLiteral("gale")), QStringLiteral("Then the gale came."));
+    QCOMPARE(store.sourceSentence(QStringLiteral("other.txt"), QStringLiteral("gale")), QString());
+    // A box word has no library: any text's sentence.
+    QCOMPARE(store.sourceSentence(QString(), QStringLiteral("harbour")), QStringLiteral("The harbour was calm."));
+    // A new library under the same file name brings its own sentences only.
+    QCOMPARE(store.recordSourceSentences(novel, {{QStringLiteral("gale"), QStringLiteral("A gale blew.")}}),
+             RecordStore::WriteResult::Written);
+    QCOMPARE(store.sourceSentence(novel, QStringLiteral("gale")), QStringLiteral("A gale blew."));
+    QCOMPARE(store.sourceSentence(novel, QStringLiteral("harbour")), QString());
 }
 
 QTEST_GUILESS_MAIN(TestRecordStore)
