@@ -97,7 +97,8 @@ LexivaneApp::~LexivaneApp()
 WindowContext LexivaneApp::windowContext()
 {
     return WindowContext{m_iniFile,      *m_dialogs,    dataDir(), m_browseRandom,
-                         *m_speaker,     *m_dictionary, Dictionary::meaningLookup(m_dictionary)};
+                         *m_speaker,     *m_dictionary, Dictionary::meaningLookup(m_dictionary),
+                         *m_record};
 }
 
 void LexivaneApp::start()
@@ -352,7 +353,10 @@ SpeechSettingsDialog *LexivaneApp::openSpeechSettings()
 
 void LexivaneApp::openRecord()
 {
-    m_record = std::make_unique<RecordStore>();
+    // Opened again after a restore: the same object, since every window's
+    // context refers to it.
+    if (!m_record)
+        m_record = std::make_unique<RecordStore>();
     const RecordStore::Outcome outcome = m_record->open(m_programDir + QLatin1Char('/') + RecordStore::fileName());
     if (!outcome.ok()) {
         qWarning("Learning record not opened: %s", qUtf8Printable(outcome.detail));

@@ -6,6 +6,7 @@
 
 class CIniFile;
 class Dictionary;
+class RecordStore;
 class SingleRandom;
 class UserDialogs;
 class WordSpeaker;
@@ -32,4 +33,8 @@ struct WindowContext
     // dictionary. Imports fill in missing meanings with it, on their own
     // thread, so it must be safe to call from one.
     std::function<QString(const QString &word)> meaningLookup;
+    // The learning record. It may not be recording (no folder to write,
+    // another copy holds it): its reads then find nothing and its writes do
+    // nothing, so a window never has to ask first.
+    RecordStore &record;
 };
