@@ -13,9 +13,6 @@ namespace cli {
 
 namespace {
 
-// Words remembered this long are known: a review is weeks away.
-constexpr double KnownStabilityDays = 21.0;
-
 int usage(CommandContext &context, const QString &why = QString())
 {
     if (!why.isEmpty())

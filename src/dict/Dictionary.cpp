@@ -213,14 +213,26 @@ std::optional<DictionaryEntry> Dictionary::lookup(const QString &word)
 
 void Dictionary::forEachExchange(const std::function<void(QByteArrayView word, QByteArrayView exchange)> &visit)
 {
+    forEachWithColumn(3, visit);
+}
+
+void Dictionary::forEachTagged(const std::function<void(QByteArrayView word, QByteArrayView tags)> &visit)
+{
+    forEachWithColumn(4, visit);
+}
+
+void Dictionary::forEachWithColumn(int column,
+                                   const std::function<void(QByteArrayView word, QByteArrayView value)> &visit)
+{
     if (load() != State::Loaded)
         return;
     const char *const end = m_data.constData() + m_data.size();
     for (const quint32 offset : m_lines) {
         Span columns[ColumnCount];
         splitColumns(lineAt(m_data.constData() + offset, end), columns);
-        if (columns[3].size() > 0)
-            visit(QByteArrayView(columns[0].begin, columns[0].size()), QByteArrayView(columns[3].begin, columns[3].size()));
+        if (columns[column].size() > 0)
+            visit(QByteArrayView(columns[0].begin, columns[0].size()),
+                  QByteArrayView(columns[column].begin, columns[column].size()));
     }
 }
 

@@ -83,6 +83,8 @@ public:
     // every entry that has inflections, in file order; loads the file first.
     // For indexes by inflection, which a file sorted by word cannot search.
     void forEachExchange(const std::function<void(QByteArrayView word, QByteArrayView exchange)> &visit);
+    // The same for the exam tags column: every entry that has tags.
+    void forEachTagged(const std::function<void(QByteArrayView word, QByteArrayView tags)> &visit);
 
     // Undoes the file's escapes in a translation: "\n" to a line break,
     // "\\" to a backslash; any other backslash is kept as it is.
@@ -90,6 +92,7 @@ public:
 
 private:
     State parse();
+    void forEachWithColumn(int column, const std::function<void(QByteArrayView word, QByteArrayView value)> &visit);
     // The entry line whose word is exactly `key`, or -1.
     int find(const QByteArray &key) const;
     DictionaryEntry entryAt(int index) const;

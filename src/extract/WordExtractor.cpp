@@ -5,6 +5,7 @@
 #include "extract/Tokeniser.h"
 
 #include <QFile>
+#include <QSaveFile>
 
 #include <algorithm>
 
@@ -160,7 +161,14 @@ ExtractResult extractWords(const QStringList &blocks, Dictionary &dictionary, Ba
     QStringList sentences;
     QList<Occurrence> occurrences;
     QHash<QString, SurfaceCase> cases;
-    for (const QString &block : blocks) {
+    // Reading the blocks is nearly all of the work; the rest is told as done.
+    const qsizetype reportEvery = std::max<qsizetype>(1, blocks.size() / 100);
+    for (qsizetype b = 0; b < blocks.size(); ++b) {
+        if (options.progress && b % reportEvery == 0 && !options.progress(int(b * 95 / blocks.size()))) {
+            result.stopped = true;
+            return result;
+        }
+        const QString &block = blocks[b];
         for (const QString &sentence : Tokeniser::sentences(block)) {
             bool any = false;
             for (const Tokeniser::Token &token : Tokeniser::words(sentence)) {
@@ -217,7 +225,7 @@ ExtractResult extractWords(const QStringList &blocks, Dictionary &dictionary, Ba
             continue;
         }
         indexOf.insert(base, int(candidates.size()));
-        candidates.append({base, 1, level, QString(), occurrence.word, occurrence.sentence});
+        candidates.append({base, 1, level, QString(), occurrence.word, occurrence.sentence, int(candidates.size())});
     }
     result.knownDropped = int(knownSeen.size());
     result.properNouns = int(properSeen.size());
@@ -232,6 +240,8 @@ ExtractResult extractWords(const QStringList &blocks, Dictionary &dictionary, Ba
         candidate.sentence = excerpt(sentences.value(candidate.firstSentence), candidate.sentence);
     }
     result.candidates = candidates;
+    if (options.progress && !options.progress(100))
+        result.stopped = true;
 
     if (result.tokens == 0)
         result.error = QStringLiteral("没有找到英文单词。");
@@ -252,5 +262,66 @@ QSet<QString> readKnownWords(const QString &path)
         if (!word.isEmpty() && !word.startsWith(QLatin1Char('#')))
             words.insert(word.toString().toLower());
     }
+    return words;
+}
+
+QString readKnownWordsText(const QString &path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    return TextSources::decodeText(file.readAll());
+}
+
+bool writeKnownWordsText(const QString &path, const QString &text)
+{
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        return false;
+    QByteArray bytes = text.toUtf8();
+    if (!bytes.isEmpty() && !bytes.endsWith('\n'))
+        bytes.append('\n');
+    return file.write(bytes) == bytes.size() && file.commit();
+}
+
+QString withKnownWords(const QString &text, const QStringList &words, int *added)
+{
+    QSet<QString> present;
+    for (const QStringView line : QStringView(text).split(QLatin1Char('\n')))
+        present.insert(line.trimmed().toString().toLower());
+    QString result = text;
+    int count = 0;
+    for (const QString &word : words) {
+        const QString lower = word.trimmed().toLower();
+        if (lower.isEmpty() || present.contains(lower))
+            continue;
+        present.insert(lower);
+        if (!result.isEmpty() && !result.endsWith(QLatin1Char('\n')))
+            result += QLatin1Char('\n');
+        result += lower + QLatin1Char('\n');
+        ++count;
+    }
+    if (added)
+        *added = count;
+    return result;
+}
+
+QStringList wordsUpToLevel(Dictionary &dictionary, int level)
+{
+    QStringList words;
+    if (level == ExamLevel::None)
+        return words;
+    dictionary.forEachTagged([&](QByteArrayView word, QByteArrayView tags) {
+        const int wordLevel = ExamLevel::ofTags(QString::fromUtf8(tags));
+        if (wordLevel == ExamLevel::None || wordLevel > level)
+            return;
+        const QString text = QString::fromUtf8(word);
+        // Known-word lists hold single lower-case words: the extractor
+        // never meets a phrase or a name as one token.
+        if (text.contains(QLatin1Char(' ')) || text != text.toLower())
+            return;
+        words.append(text);
+    });
+    std::sort(words.begin(), words.end());
     return words;
 }

@@ -6,6 +6,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
+
 class Dictionary;
 
 // Exam levels, from the dictionary's tags, easiest first:
@@ -56,7 +58,12 @@ struct ExtractCandidate
     QString meaning;
     QString sentence; // the first sentence it occurs in
     int firstSentence = 0;
+    int firstSeen = 0; // its place among the candidates by first appearance
 };
+
+// Words the record holds as remembered this long count as known: their
+// next review is weeks away.
+inline constexpr double KnownStabilityDays = 21.0;
 
 struct ExtractOptions
 {
@@ -66,6 +73,9 @@ struct ExtractOptions
     int knownLevel = ExamLevel::None;
     // At most this many candidates; 0 for all.
     int limit = 0;
+    // Told now and then how much of the text is done (0-100); returning
+    // false stops the extraction, whose result is then marked stopped.
+    std::function<bool(int percent)> progress = {};
 };
 
 struct ExtractResult
@@ -78,6 +88,8 @@ struct ExtractResult
     int properNouns = 0;     // distinct words dropped as proper nouns
     // Empty, or why the text yields no word book ("no English words").
     QString error;
+    // Stopped through the progress function: the rest means nothing.
+    bool stopped = false;
 };
 
 // Picks the words worth learning from blocks of text (see TextSources).
@@ -87,3 +99,15 @@ ExtractResult extractWords(const QStringList &blocks, Dictionary &dictionary, Ba
 // Reads a known-words list: one word a line, any encoding the libraries use,
 // '#' starting a comment line; lower case. Empty when the file is missing.
 QSet<QString> readKnownWords(const QString &path);
+// The list's text as it is (comments included), for editing; empty when
+// the file is missing.
+QString readKnownWordsText(const QString &path);
+// Replaces the list with `text` (written as UTF-8) in one step, so a failed
+// write leaves the old list whole. False when it cannot be written.
+bool writeKnownWordsText(const QString &path, const QString &text);
+// `text` with each of `words` not yet in it added on a line of its own, in
+// the order given; `added` (when given) tells how many were new.
+QString withKnownWords(const QString &text, const QStringList &words, int *added = nullptr);
+// The words of `level` and every easier one, in alphabetical order, as the
+// dictionary tags them; phrases and capitalised entries left out.
+QStringList wordsUpToLevel(Dictionary &dictionary, int level);

@@ -1,11 +1,16 @@
 #include "manager/LibraryManager.h"
 
+#include "extract/WordExtractor.h"
 #include "library/ImportReport.h"
 #include "library/LibraryStats.h"
 #include "library/ReadyMade.h"
+#include "manager/ExtractPreview.h"
 #include "manager/ImportPreview.h"
+#include "manager/KnownWordsDialog.h"
 #include "manager/ManagerLook.h"
+#include "settings/CIniFile.h"
 #include "settings/LibraryRegistry.h"
+#include "record/RecordStore.h"
 #include "settings/UserDialogs.h"
 
 #include <QDir>
@@ -21,6 +26,10 @@
 #include <QVBoxLayout>
 
 namespace {
+
+// Settings of word extraction: the levels the preview leaves out, by name.
+const QString ExtractSection = QStringLiteral("Extract");
+const QString HideLevelKey = QStringLiteral("HideLevel");
 
 enum Column { NameColumn, FileColumn, RecordsColumn, GroupsColumn, EncodingColumn, ColumnCount };
 
@@ -51,6 +60,19 @@ LibraryManager::ImportPreviewer defaultPreview(const Import::MeaningLookup &look
     };
 }
 
+// The real preview of words from a text.
+LibraryManager::ExtractPreviewer defaultExtractPreview(Dictionary &dictionary)
+{
+    return [&dictionary](QWidget *parent, const QString &path, const ExtractOptions &options, const QString &name,
+                         int hideLevel, const std::function<bool(const QString &)> &acceptName)
+               -> std::optional<LibraryManager::ExtractChoice> {
+        ExtractPreview preview(parent, path, dictionary, options, name, hideLevel, acceptName);
+        if (preview.exec() != QDialog::Accepted)
+            return std::nullopt;
+        return LibraryManager::ExtractChoice{preview.name(), preview.chosen(), preview.unticked(), preview.hideLevel()};
+    };
+}
+
 } // namespace
 
 LibraryManager::LibraryManager(const WindowContext &context)
@@ -60,6 +82,7 @@ LibraryManager::LibraryManager(const WindowContext &context)
     , m_chooseFile(defaultChooseFile)
     , m_askText(defaultAskText)
     , m_preview(defaultPreview(context.meaningLookup))
+    , m_previewExtract(defaultExtractPreview(context.dictionary))
 {
     createControls();
     refresh();
@@ -72,7 +95,7 @@ void LibraryManager::createControls()
     setObjectName(QStringLiteral("LibraryManager"));
     setWindowTitle(QStringLiteral("词库管理"));
     ManagerLook::apply(this);
-    resize(660, 470);
+    resize(700, 520);
 
     auto *layout = new QVBoxLayout(this);
     auto *listed = new QLabel(QStringLiteral("已登记的词库（按测试窗口中的顺序）："), this);
@@ -108,6 +131,11 @@ void LibraryManager::createControls()
     m_add->setToolTip(QStringLiteral("添加一个两行一词（单词一行、释义一行）的词库文件，复制到 data 文件夹"));
     m_import = button("import", QStringLiteral("导入列表…"));
     m_import->setToolTip(QStringLiteral("导入制表符或逗号分隔的单词列表，或抽认卡软件导出的纯文本"));
+    m_extract = button("extract", QStringLiteral("从文章提取生词…"));
+    m_extract->setToolTip(
+        QStringLiteral("从英文文章、字幕（srt、vtt、ass）、网页或电子书（epub）中找出生词，做成词库"));
+    m_known = button("known", QStringLiteral("已掌握的单词…"));
+    m_known->setToolTip(QStringLiteral("提取生词时不再列出的单词"));
     m_rename = button("rename", QStringLiteral("改名…"));
     m_remove = button("remove", QStringLiteral("移除"));
     m_up = button("up", QStringLiteral("上移"));
@@ -136,11 +164,13 @@ void LibraryManager::createControls()
     layout->addLayout(lower, 1);
 
     // The right column has one width, whatever the texts.
-    for (QPushButton *b : {m_add, m_import, m_rename, m_remove, m_up, m_down, m_addReadyMade, m_close})
-        b->setFixedWidth(110);
+    for (QPushButton *b : {m_add, m_import, m_extract, m_known, m_rename, m_remove, m_up, m_down, m_addReadyMade, m_close})
+        b->setFixedWidth(140);
 
     connect(m_add, &QPushButton::clicked, this, &LibraryManager::addLibrary);
     connect(m_import, &QPushButton::clicked, this, &LibraryManager::importList);
+    connect(m_extract, &QPushButton::clicked, this, &LibraryManager::extractFromText);
+    connect(m_known, &QPushButton::clicked, this, &LibraryManager::editKnownWords);
     connect(m_rename, &QPushButton::clicked, this, &LibraryManager::renameSelected);
     connect(m_remove, &QPushButton::clicked, this, &LibraryManager::removeSelected);
     connect(m_up, &QPushButton::clicked, this, [this] { moveSelected(-1); });
@@ -423,6 +453,92 @@ void LibraryManager::importList()
     if (!Import::notesText(outcome).isEmpty())
         report += u'\n' + Import::notesText(outcome);
     registerNewFile(name.trimmed(), fileName, chosen->library, report);
+}
+
+void LibraryManager::extractFromText()
+{
+    const QString path = m_chooseFile(
+        this, QStringLiteral("从文章提取生词"),
+        QStringLiteral("文章、字幕和电子书 (*.txt *.srt *.vtt *.ass *.ssa *.htm *.html *.xhtml *.epub);;所有文件 (*)"));
+    if (path.isEmpty())
+        return;
+    const QString knownPath = dataPath(knownWordsFileName());
+    ExtractOptions options;
+    options.knownWords = readKnownWords(knownPath);
+    options.knownWords.unite(m_context.record.wordsWithStability(KnownStabilityDays));
+
+    const TextCodec::Encoding iniEncoding = m_editor.encoding();
+    const auto acceptName = [this](const QString &name) {
+        const LibraryListEditor::Outcome problem = m_editor.checkName(name);
+        if (problem == LibraryListEditor::Outcome::Done)
+            return true;
+        m_context.dialogs.message(outcomeText(problem));
+        return false;
+    };
+    const int hideLevel = ExamLevel::fromName(m_context.ini.ReadString(ExtractSection, HideLevelKey, 32));
+    const std::optional<ExtractChoice> chosen =
+        m_previewExtract(this, path, options, Import::suggestDisplayName(path, iniEncoding, LibraryListEditor::NameLimit),
+                         hideLevel, acceptName);
+    if (!chosen)
+        return;
+    // The next text starts with the levels left out this time.
+    if (chosen->hideLevel != hideLevel) {
+        m_context.ini.WriteChanges({{ExtractSection, HideLevelKey,
+                                     chosen->hideLevel == ExamLevel::None
+                                         ? std::optional<QString>()
+                                         : std::optional<QString>(ExamLevel::names().value(chosen->hideLevel))}});
+    }
+
+    // Words the user unticked are known from now on, whether or not a
+    // library comes of the rest.
+    QString knownReport;
+    if (!chosen->unticked.isEmpty()) {
+        int added = 0;
+        const QString text = withKnownWords(readKnownWordsText(knownPath), chosen->unticked, &added);
+        QDir().mkpath(m_context.dataDir);
+        if (added > 0 && !writeKnownWordsText(knownPath, text))
+            knownReport = QStringLiteral("无法写入 data/%1，取消勾选的单词没有加入已掌握的单词！").arg(knownWordsFileName());
+        else if (added > 0)
+            knownReport = QStringLiteral("%1 个取消勾选的单词已加入已掌握的单词。").arg(added);
+    }
+    if (chosen->words.isEmpty()) {
+        m_context.dialogs.message(QStringLiteral("没有勾选任何单词，没有创建词库。")
+                                  + (knownReport.isEmpty() ? QString() : u'\n' + knownReport));
+        return;
+    }
+    if (!acceptName(chosen->name))
+        return;
+
+    QList<Import::Record> records;
+    QList<SourceSentence> sentences;
+    for (const ExtractCandidate &candidate : chosen->words) {
+        records.append({candidate.word, candidate.meaning});
+        sentences.append({candidate.word, candidate.sentence});
+    }
+    const QString name = chosen->name.trimmed();
+    const QString fileName = Import::suggestFileName(path, iniEncoding, LibraryListEditor::NameLimit,
+                                                     [this](const QString &candidate) { return fileNameTaken(candidate); });
+    QString report = QStringLiteral("已从 %1 提取生词，创建词库“%2”（data/%3）：%4 个单词。")
+                         .arg(QFileInfo(path).fileName(), name, fileName)
+                         .arg(records.size());
+    if (!knownReport.isEmpty())
+        report += u'\n' + knownReport;
+    // The sentences go in first: the report closes the flow, and the
+    // windows opened from it should find them.
+    if (m_context.record.recordSourceSentences(fileName, sentences) == RecordStore::WriteResult::Failed)
+        report += QStringLiteral("\n学习记录无法写入，单词的原句没有保存。");
+    registerNewFile(name, fileName, Import::libraryBytes(records), report);
+}
+
+void LibraryManager::editKnownWords()
+{
+    if (m_editKnown) {
+        m_editKnown(this, dataPath(knownWordsFileName()));
+        return;
+    }
+    KnownWordsDialog dialog(this, dataPath(knownWordsFileName()), m_context.dictionary);
+    connect(&dialog, &KnownWordsDialog::problem, this, [this](const QString &message) { m_context.dialogs.message(message); });
+    dialog.exec();
 }
 
 void LibraryManager::renameSelected()

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "extract/WordExtractor.h"
 #include "library/Importer.h"
 #include "settings/LibraryListEditor.h"
 #include "widgets/WindowContext.h"
@@ -50,16 +51,45 @@ public:
     using ImportPreviewer = std::function<std::optional<ImportChoice>(
         QWidget *parent, const QString &path, const QByteArray &bytes, const Import::Choice &choice, const QString &name)>;
 
+    // What the user settles in the preview of words from a text.
+    struct ExtractChoice
+    {
+        QString name;
+        // The ticked words in the order shown; the unticked ones.
+        QList<ExtractCandidate> words;
+        QStringList unticked = {};
+        // The level whose words (and every easier one's) were not listed.
+        int hideLevel = ExamLevel::None;
+    };
+    // Shows the words of the text at `path` worth learning, leaving out
+    // `options.knownWords` and, at first, the words of `hideLevel` and the
+    // easier levels, starting with `name`; `acceptName` says whether a name
+    // can be used (telling the user why not). nullopt when cancelled.
+    using ExtractPreviewer = std::function<std::optional<ExtractChoice>(
+        QWidget *parent, const QString &path, const ExtractOptions &options, const QString &name, int hideLevel,
+        const std::function<bool(const QString &)> &acceptName)>;
+    // Lets the user edit the known-words list at `path`.
+    using KnownWordsEditor = std::function<void(QWidget *parent, const QString &path)>;
+
+    // The known-words list, in the data folder.
+    static QString knownWordsFileName() { return QStringLiteral("known.txt"); }
+
     explicit LibraryManager(const WindowContext &context);
     ~LibraryManager() override;
 
     void setFileChooser(FileChooser chooser) { m_chooseFile = std::move(chooser); }
     void setTextAsker(TextAsker asker) { m_askText = std::move(asker); }
     void setImportPreviewer(ImportPreviewer previewer) { m_preview = std::move(previewer); }
+    void setExtractPreviewer(ExtractPreviewer previewer) { m_previewExtract = std::move(previewer); }
+    void setKnownWordsEditor(KnownWordsEditor editor) { m_editKnown = std::move(editor); }
 
     // The actions behind the buttons, on the selected row where they need one.
     void addLibrary();
     void importList();
+    // 从文章提取生词: a library of the words of a text worth learning.
+    void extractFromText();
+    // 已掌握的单词: the list those words leave out.
+    void editKnownWords();
     void renameSelected();
     void removeSelected();
     void moveSelected(int delta);
@@ -99,6 +129,8 @@ private:
     QTableWidget *m_table = nullptr;
     QPushButton *m_add = nullptr;
     QPushButton *m_import = nullptr;
+    QPushButton *m_extract = nullptr;
+    QPushButton *m_known = nullptr;
     QPushButton *m_rename = nullptr;
     QPushButton *m_remove = nullptr;
     QPushButton *m_up = nullptr;
@@ -111,4 +143,6 @@ private:
     FileChooser m_chooseFile;
     TextAsker m_askText;
     ImportPreviewer m_preview;
+    ExtractPreviewer m_previewExtract;
+    KnownWordsEditor m_editKnown;
 };
