@@ -39,7 +39,7 @@ public:
 
     bool isReading() const;
     // The extraction's outcome once read (an error in `error`).
-    const ExtractResult &result() const { return m_result; }
+    const ExtractResult &extraction() const { return m_result; }
 
     Order order() const;
     void setOrder(Order order);

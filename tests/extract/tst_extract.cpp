@@ -1,10 +1,12 @@
 #include "ExtractFixture.h"
 
 #include "dict/Dictionary.h"
+#include "extract/ExtractTask.h"
 #include "extract/TextSources.h"
 #include "extract/Tokeniser.h"
 #include "extract/WordExtractor.h"
 
+#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -266,6 +268,89 @@ private slots:
         QVERIFY2(meadow->sentence.startsWith(u'…') && meadow->sentence.endsWith(u'…'), qPrintable(meadow->sentence));
         QVERIFY(meadow->sentence.contains(QLatin1String("river meadows and ice the")));
         QCOMPARE(meadow->sentence.size(), 242);
+    }
+
+    // The background reading: words or the reason there are none, with
+    // progress that only grows and ends complete.
+    void task_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QString>("outcome");
+        QTest::newRow("subtitle") << ExtractFixture::subtitle() << QStringLiteral("13 words");
+        QTest::newRow("empty") << QByteArray() << QStringLiteral("文件是空的，没有可提取的文字。");
+        QTest::newRow("binary") << QByteArray("\x7f" "ELF\x02\x01\x00\x00\x00\x00\x00", 12).repeated(50)
+                                << QStringLiteral("不是文本文件（像是二进制文件）。");
+        QTest::newRow("not English") << QStringLiteral("这是一段中文。没有英文。Lorem ipsum dolor sit amet.").toUtf8()
+                                     << QStringLiteral("这不像英文文本：大部分词在词典里查不到。");
+        QTest::newRow("missing") << QByteArray("-") << QStringLiteral("无法读取文件。");
+    }
+
+    void task()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(QString, outcome);
+        QTemporaryDir dir;
+        ExtractFixture::write(dir.path());
+        const QString path = dir.filePath(QStringLiteral("input.srt"));
+        if (bytes != "-")
+            TestFiles::writeBytes(path, bytes);
+        Dictionary dictionary({dir.filePath(QStringLiteral("data/ecdict-core.tsv"))});
+        ExtractTask task(dictionary);
+        QSignalSpy progress(&task, &ExtractTask::progress);
+        QSignalSpy finished(&task, &ExtractTask::finished);
+        task.start(path, ExtractOptions{});
+        QVERIFY(task.isRunning());
+        QVERIFY(finished.wait(10000));
+        QVERIFY(!task.isRunning());
+        const auto result = finished.first().first().value<ExtractResult>();
+        QCOMPARE(result.error.isEmpty() ? QStringLiteral("%1 words").arg(result.candidates.size()) : result.error, outcome);
+        int last = -1;
+        for (const QList<QVariant> &report : progress) {
+            QVERIFY(report.first().toInt() >= last);
+            last = report.first().toInt();
+        }
+        if (result.error.isEmpty())
+            QCOMPARE(last, 100);
+    }
+
+    // A task deleted while it reads stops, and nothing arrives afterwards.
+    void taskDeletedWhileReading()
+    {
+        QTemporaryDir dir;
+        ExtractFixture::write(dir.path());
+        const QString path = dir.filePath(QStringLiteral("long.txt"));
+        TestFiles::writeBytes(path, QByteArray("The children entered the ancient forest.\n\n").repeated(100000));
+        Dictionary dictionary({dir.filePath(QStringLiteral("data/ecdict-core.tsv"))});
+        int delivered = 0;
+        {
+            ExtractTask task(dictionary);
+            connect(&task, &ExtractTask::finished, this, [&] { ++delivered; });
+            task.start(path, ExtractOptions{});
+        }
+        QTest::qWait(50);
+        QCOMPARE(delivered, 0);
+    }
+
+    // Seeding the known-words list by level keeps what the user wrote.
+    void knownWordsByLevel()
+    {
+        QTemporaryDir dir;
+        ExtractFixture::write(dir.path());
+        Dictionary dictionary({dir.filePath(QStringLiteral("data/ecdict-core.tsv"))});
+        QCOMPARE(wordsUpToLevel(dictionary, ExamLevel::fromName(QStringLiteral("高考"))).join(u' '),
+                 QStringLiteral("and be child cold enter forest ice river rose shelf smile study the voice"));
+        int added = -1;
+        const QString text = withKnownWords(QStringLiteral("# mine\nThe\nwild"),
+                                            wordsUpToLevel(dictionary, ExamLevel::fromName(QStringLiteral("中考"))).mid(0, 3)
+                                                + QStringList{QStringLiteral("Wild")},
+                                            &added);
+        QCOMPARE(text, QStringLiteral("# mine\nThe\nwild\nand\nbe\nchild\n"));
+        QCOMPARE(added, 3);
+        const QString path = dir.filePath(QStringLiteral("known.txt"));
+        QVERIFY(writeKnownWordsText(path, text));
+        QCOMPARE(readKnownWords(path), (QSet<QString>{QStringLiteral("the"), QStringLiteral("wild"), QStringLiteral("and"),
+                                                       QStringLiteral("be"), QStringLiteral("child")}));
+        QVERIFY(!writeKnownWordsText(dir.filePath(QStringLiteral("no/such/folder/known.txt")), text));
     }
 };
 

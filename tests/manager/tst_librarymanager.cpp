@@ -1,3 +1,4 @@
+#include "ExtractFixture.h"
 #include "ImportFiles.h"
 #include "ProgramFolder.h"
 #include "RecordingDialogs.h"
@@ -8,7 +9,9 @@
 #include "app/LexivaneApp.h"
 #include "boxes/Form2.h"
 #include "browse/Form4.h"
+#include "manager/ExtractPreview.h"
 #include "manager/ImportPreview.h"
+#include "record/RecordStore.h"
 #include "manager/LibraryManager.h"
 #include "settings/CIniFile.h"
 #include "settings/LibraryRegistry.h"
@@ -130,6 +133,7 @@ private slots:
     void readyMadeLibraries();
     void failedRegistrationLeavesNothingBehind();
     void bookPictureAndShortcutOpenTheManager();
+    void extractsLibraryFromText();
 };
 
 void TestLibraryManager::listsLibrariesWithCountsAndEncodings()
@@ -475,6 +479,59 @@ void TestLibraryManager::bookPictureAndShortcutOpenTheManager()
     QVERIFY(f.app->libraryManager());
     QVERIFY(f.dialogs.messages.isEmpty());
     QVERIFY(answer->text().isEmpty());
+}
+
+// The preview reads the subtitle in the background; the user hides the
+// 中考 words, sorts by level, unticks one word and tries a name that is
+// taken before one that is free.
+void TestLibraryManager::extractsLibraryFromText()
+{
+    Fixture f;
+    ExtractFixture::write(f.folder.path());
+    TestFiles::writeBytes(f.folder.dataPath(QStringLiteral("known.txt")), "# mine\nwild\n");
+    f.files << f.outside(QStringLiteral("film.srt"), ExtractFixture::subtitle());
+    QStringList shown;
+    bool accepted = false;
+    f.manager->setExtractPreviewer([&](QWidget *parent, const QString &path, const ExtractOptions &options,
+                                       const QString &name, int hideLevel, const std::function<bool(const QString &)> &acceptName)
+                                       -> std::optional<LibraryManager::ExtractChoice> {
+        ExtractPreview preview(parent, path, f.app->dictionary(), options, name, hideLevel, acceptName);
+        QSignalSpy read(&preview, &ExtractPreview::read);
+        if (!read.wait(10000))
+            return std::nullopt;
+        preview.setHideLevel(ExamLevel::fromName(QStringLiteral("中考")));
+        preview.setOrder(ExtractPreview::Order::Level);
+        auto *table = preview.findChild<QTableWidget *>(QStringLiteral("words"));
+        for (int row = 0; row < table->rowCount(); ++row) {
+            shown << table->item(row, 0)->text() + u':' + table->item(row, 2)->text();
+            if (table->item(row, 0)->text() == QLatin1String("ancient"))
+                preview.setTicked(row, false);
+        }
+        preview.setName(QStringLiteral("四级"));
+        preview.create();
+        const bool refused = preview.QDialog::result() != QDialog::Accepted;
+        preview.setName(QStringLiteral("电影生词"));
+        preview.create();
+        accepted = refused && preview.QDialog::result() == QDialog::Accepted;
+        return LibraryManager::ExtractChoice{preview.name(), preview.chosen(), preview.unticked(), preview.hideLevel()};
+    });
+    f.manager->extractFromText();
+
+    QVERIFY(accepted);
+    QCOMPARE(shown.join(u' '), QStringLiteral("enter:高考 forest:高考 ancient:四级 whisper:六级 meadow:托福 glimmer:GRE"));
+    QCOMPARE(f.rows().last().section(u'|', 0, 3), QStringLiteral("电影生词|film.txt|5|1"));
+    QCOMPARE(TestFiles::fromGbk(TestFiles::readBytes(f.folder.dataPath(QStringLiteral("film.txt")))).section(u'\n', 0, 3),
+             QStringLiteral("enter\r\nvt. 进入\r\nforest\r\nn. 森林\r"));
+    QCOMPARE(TestFiles::readBytes(f.folder.dataPath(QStringLiteral("known.txt"))), QByteArray("# mine\nwild\nancient\n"));
+    QCOMPARE(f.app->record().sourceSentence(QStringLiteral("film.txt"), QStringLiteral("glimmer")),
+             QStringLiteral("Rivers glimmered."));
+    CIniFile ini;
+    ini.SpecifyIni(f.folder.iniPath());
+    QCOMPARE(ini.ReadString(QStringLiteral("Extract"), QStringLiteral("HideLevel"), 32), QStringLiteral("中考"));
+    QCOMPARE(f.dialogs.messages.size(), 2);
+    QCOMPARE(f.dialogs.messages.first(), QStringLiteral("已经有同名的词库！"));
+    QVERIFY2(f.dialogs.messages.last().contains(QStringLiteral("1 个取消勾选的单词已加入已掌握的单词")),
+             qPrintable(f.dialogs.messages.last()));
 }
 
 QTEST_MAIN(TestLibraryManager)
