@@ -88,6 +88,54 @@ private slots:
                  qPrintable(out));
     }
 
+    // Sentences follow their library to its file here; a word that has one
+    // here keeps it; a record from before sentences were kept imports as
+    // before.
+    void sentencesFollowTheirLibrary_data()
+    {
+        QTest::addColumn<bool>("clash");
+        QTest::addColumn<bool>("version2");
+        QTest::addColumn<QStringList>("expected");
+        const QString own = QStringLiteral("test.txt word1 B one.");
+        QTest::newRow("same library") << false << false
+                                      << QStringList{own, QStringLiteral("test.txt word2 A two.")};
+        QTest::newRow("library renamed")
+            << true << false
+            << QStringList{QStringLiteral("test(2).txt word1 A one."), QStringLiteral("test(2).txt word2 A two."), own};
+        QTest::newRow("record of the previous version") << false << true << QStringList{own};
+    }
+
+    void sentencesFollowTheirLibrary()
+    {
+        QFETCH(bool, clash);
+        QFETCH(bool, version2);
+        QFETCH(QStringList, expected);
+        ProgramFolder a, b;
+        fill(a, 10);
+        fill(b, 0, QStringLiteral("b"));
+        if (clash)
+            b.writeLibrary(QStringLiteral("test.txt"), {QStringLiteral("word1"), QStringLiteral("别的")});
+        const QList<QPair<const ProgramFolder *, QList<SourceSentence>>> sentences = {
+            {&a, {{QStringLiteral("word1"), QStringLiteral("A one.")}, {QStringLiteral("word2"), QStringLiteral("A two.")}}},
+            {&b, {{QStringLiteral("word1"), QStringLiteral("B one.")}}}};
+        for (const auto &[folder, list] : sentences) {
+            RecordStore store;
+            QVERIFY(store.open(folder->path() + QStringLiteral("/lexvan.db")).ok());
+            QCOMPARE(store.recordSourceSentences(QStringLiteral("test.txt"), list), RecordStore::WriteResult::Written);
+        }
+        if (version2)
+            QVERIFY(makeVersion2Record(a));
+        const QString file = a.path() + QStringLiteral("/a.lxv");
+        QCOMPARE(run(a, {QStringLiteral("--export"), file}), 0);
+        QString out;
+        QCOMPARE(run(b, {QStringLiteral("--import"), file}, &out), 0);
+        QVERIFY2(out.contains(QStringLiteral("新增答题记录 10 条")), qPrintable(out));
+        QCOMPARE(sourceRows(b), expected);
+        // Imported again: nothing new, nothing lost.
+        QCOMPARE(run(b, {QStringLiteral("--import"), file}, &out), 0);
+        QCOMPARE(sourceRows(b), expected);
+    }
+
     void divergedHistoriesEndInStep()
     {
         ProgramFolder a, b;

@@ -6,6 +6,7 @@
 #include "typing/Form1.h"
 #include "app/LexivaneApp.h"
 #include "boxes/Form2.h"
+#include "record/RecordStore.h"
 #include "settings/CIniFile.h"
 
 #include <QCheckBox>
@@ -183,6 +184,42 @@ private slots:
         f.hideMeanings()->click();
         f.hideWords()->click();
         QCOMPARE(ToolTips::shownFor(f.wordCell(0)), hint);
+    }
+
+    // Below the entry, the sentence the word was found in: the shown
+    // library's own, or any library's for a box word; it holds the word, so
+    // hidden words take it away and hidden meanings do not.
+    void wordCellsShowTheSourceSentence_data()
+    {
+        QTest::addColumn<int>("library");
+        QTest::addColumn<QString>("hidden");
+        QTest::addColumn<QStringList>("sentences");
+        const QString novel = QStringLiteral("原文：From the novel.");
+        const QString elsewhere = QStringLiteral("原文：Elsewhere.");
+        QTest::newRow("library") << kTestLibrary << QString() << QStringList{novel, QString()};
+        QTest::newRow("meanings hidden") << kTestLibrary << QStringLiteral("Check2") << QStringList{novel, QString()};
+        QTest::newRow("words hidden") << kTestLibrary << QStringLiteral("Check1") << QStringList{QString(), QString()};
+        QTest::newRow("box") << kBox0 << QString() << QStringList{elsewhere, novel};
+    }
+
+    void wordCellsShowTheSourceSentence()
+    {
+        QFETCH(int, library);
+        QFETCH(QString, hidden);
+        QFETCH(QStringList, sentences);
+        Fixture f(60, {}, gbk(QStringLiteral("word2\r\n乙\r\nword1\r\n甲\r\n")));
+        RecordStore &record = f.app->record();
+        record.recordSourceSentences(QStringLiteral("test.txt"),
+                                     {{QStringLiteral("word1"), QStringLiteral("From the novel.")}});
+        record.recordSourceSentences(QStringLiteral("other.txt"), {{QStringLiteral("word2"), QStringLiteral("Elsewhere.")}});
+        f.load(QStringLiteral("1"), library);
+        if (!hidden.isEmpty())
+            f.child<QCheckBox>(hidden)->click();
+        const QString hint = f.wordCell(0)->toolTip();
+        for (int row = 0; row < 2; ++row) {
+            const QString shown = ToolTips::shownFor(f.wordCell(row));
+            QCOMPARE(shown, sentences[row].isEmpty() ? hint : sentences[row] + u' ' + hint);
+        }
     }
 
     void opensWithDefaultsAndCountsTheBoxes()
