@@ -99,7 +99,8 @@ int main(int argc, char **argv)
         // The last library was made from a text: each word keeps its sentence.
         QList<SourceSentence> sentences;
         for (int word = 0; word < WordsPerLibrary; ++word)
-            sentences.append({QStringLiteral("word%1").arg(word), QStringLiteral("A sentence with word%1 in it.").arg(word)});
+            sentences.append(
+                {QStringLiteral("word%1").arg(word), QStringLiteral("A sentence with word%1 in it.").arg(word)});
         store.recordSourceSentences(libraries().constLast().file, sentences);
         std::printf("generated %lld answers in %.1f s\n", store.answerCount(), double(timer.elapsed()) / 1000);
     }

@@ -216,9 +216,8 @@ void Form2::createControls()
         const WordEntry *entry = entryAt(int(std::find(Label1.begin(), Label1.end(), cell) - Label1.begin()));
         if (entry == nullptr || Check1->isChecked())
             return QString();
-        return withSourceLine(
-            m_context.dictionary.describe(entry->Word, !Check2->isChecked()),
-            m_context.record.sourceSentence(m_showsBox ? QString() : CurrentLibFile, entry->Word));
+        return withSourceLine(m_context.dictionary.describe(entry->Word, !Check2->isChecked()),
+                              m_context.record.sourceSentence(m_showsBox ? QString() : CurrentLibFile, entry->Word));
     });
 
     VScroll1 = new QScrollBar(Qt::Vertical, this);

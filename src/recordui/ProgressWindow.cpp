@@ -1,7 +1,7 @@
 #include "recordui/ProgressWindow.h"
 
-#include "recordui/ProgressCharts.h"
 #include "record/RecordStore.h"
+#include "recordui/ProgressCharts.h"
 #include "settings/LibraryRegistry.h"
 
 #include <QComboBox>
@@ -11,8 +11,8 @@
 #include <QMenu>
 #include <QPushButton>
 #include <QScrollArea>
-#include <QTextDocument>
 #include <QTableWidget>
+#include <QTextDocument>
 #include <QVBoxLayout>
 
 namespace {

@@ -140,28 +140,6 @@ private slots:
         QCOMPARE(store.answerCount(), qint64(41));
     }
 
-    // A backup made by the version before sentences were kept restores, and
-    // its record is brought up to date when opened.
-    void previousVersionRecordRestores()
-    {
-        ProgramFolder folder;
-        fill(folder, 5);
-        QVERIFY(makeVersion2Record(folder));
-        const ProgramPaths paths = pathsOf(folder);
-        const QString saved = folder.path() + QStringLiteral("/old.lxv");
-        QString error;
-        QVERIFY2(Backup::writeSnapshot(paths, QStringLiteral("pc"), saved, error), qPrintable(error));
-        fill(folder, 8);
-        QCOMPARE(int(Backup::restore(paths, saved, QStringLiteral("pc"), RecordFixtures::noon()).outcome),
-                 int(Backup::RestoreResult::Restored));
-        RecordStore store;
-        QVERIFY(store.open(paths.databasePath()).ok());
-        QCOMPARE(store.answerCount(), qint64(5));
-        QCOMPARE(store.recordSourceSentences(QStringLiteral("test.txt"), {{QStringLiteral("word1"), QStringLiteral("S.")}}),
-                 RecordStore::WriteResult::Written);
-        QCOMPARE(store.sourceSentence(QStringLiteral("test.txt"), QStringLiteral("word1")), QStringLiteral("S."));
-    }
-
     void fullDiskDuringRestoreChangesNothing_data()
     {
         QTest::addColumn<qint64>("failAt");

@@ -30,12 +30,33 @@ class TestMerge : public QObject
         return code;
     }
 
+    // The sentences of test.txt's words in `folder`'s record.
+    static void keepSentences(const ProgramFolder &folder, const QList<SourceSentence> &sentences)
+    {
+        RecordStore store;
+        store.open(folder.path() + QStringLiteral("/lexvan.db"));
+        store.recordSourceSentences(QStringLiteral("test.txt"), sentences);
+    }
+
+    // Every sentence as "file word sentence", sorted and joined by '|'.
+    static QString sentenceRows(const ProgramFolder &folder)
+    {
+        return RecordFixtures::Inspector(folder.path() + QStringLiteral("/lexvan.db"))
+            .value(QStringLiteral("SELECT group_concat(file || ' ' || word || ' ' || sentence, '|')"
+                                  " FROM (SELECT * FROM sources ORDER BY file, word)"))
+            .toString();
+    }
+
 private slots:
     void importTwiceAddsNothingTheSecondTime()
     {
         ProgramFolder a, b;
         fill(a, 30);
         fill(b, 12, QStringLiteral("b"), RecordFixtures::noon().addDays(1));
+        // A word's sentence here stays; one it lacks comes in.
+        keepSentences(
+            a, {{QStringLiteral("word1"), QStringLiteral("A1")}, {QStringLiteral("word2"), QStringLiteral("A2")}});
+        keepSentences(b, {{QStringLiteral("word1"), QStringLiteral("B1")}});
         const QString file = a.path() + QStringLiteral("/a.lxv");
         QCOMPARE(run(a, {QStringLiteral("--export"), file}), 0);
 
@@ -56,6 +77,7 @@ private slots:
         RecordFixtures::Inspector inspector(b.path() + QStringLiteral("/lexvan.db"));
         QCOMPARE(inspector.value(QStringLiteral("SELECT sum(answers) FROM words")).toInt(), 42);
         QCOMPARE(inspector.value(QStringLiteral("SELECT sum(answers) FROM days")).toInt(), 42);
+        QCOMPARE(sentenceRows(b), QStringLiteral("test.txt word1 B1|test.txt word2 A2"));
     }
 
     void conflictingLibraryIsKeptUnderANewName()
@@ -63,6 +85,7 @@ private slots:
         ProgramFolder a, b;
         fill(a, 10);
         fill(b, 0, QStringLiteral("b"));
+        keepSentences(a, {{QStringLiteral("word1"), QStringLiteral("A1")}});
         // Same name, same file name, other words.
         b.writeLibrary(QStringLiteral("test.txt"), {QStringLiteral("other"), QStringLiteral("别的")});
         const QByteArray ownLibrary = TestFiles::readBytes(b.dataPath(QStringLiteral("test.txt")));
@@ -81,6 +104,7 @@ private slots:
         // The imported answers follow their library to its new file.
         RecordFixtures::Inspector inspector(b.path() + QStringLiteral("/lexvan.db"));
         QCOMPARE(inspector.value(QStringLiteral("SELECT count(*) FROM answers WHERE file = 'test(2).txt'")).toInt(), 10);
+        QCOMPARE(sentenceRows(b), QStringLiteral("test(2).txt word1 A1"));
 
         // Imported again: recognised by its content, nothing new.
         QCOMPARE(run(b, {QStringLiteral("--import"), file}, &out), 0);
@@ -88,52 +112,22 @@ private slots:
                  qPrintable(out));
     }
 
-    // Sentences follow their library to its file here; a word that has one
-    // here keeps it; a record from before sentences were kept imports as
-    // before.
-    void sentencesFollowTheirLibrary_data()
+    // The version before sentences were kept wrote record schema 2.
+    void previousVersionArchiveImports()
     {
-        QTest::addColumn<bool>("clash");
-        QTest::addColumn<bool>("version2");
-        QTest::addColumn<QStringList>("expected");
-        const QString own = QStringLiteral("test.txt word1 B one.");
-        QTest::newRow("same library") << false << false
-                                      << QStringList{own, QStringLiteral("test.txt word2 A two.")};
-        QTest::newRow("library renamed")
-            << true << false
-            << QStringList{QStringLiteral("test(2).txt word1 A one."), QStringLiteral("test(2).txt word2 A two."), own};
-        QTest::newRow("record of the previous version") << false << true << QStringList{own};
-    }
-
-    void sentencesFollowTheirLibrary()
-    {
-        QFETCH(bool, clash);
-        QFETCH(bool, version2);
-        QFETCH(QStringList, expected);
         ProgramFolder a, b;
         fill(a, 10);
-        fill(b, 0, QStringLiteral("b"));
-        if (clash)
-            b.writeLibrary(QStringLiteral("test.txt"), {QStringLiteral("word1"), QStringLiteral("别的")});
-        const QList<QPair<const ProgramFolder *, QList<SourceSentence>>> sentences = {
-            {&a, {{QStringLiteral("word1"), QStringLiteral("A one.")}, {QStringLiteral("word2"), QStringLiteral("A two.")}}},
-            {&b, {{QStringLiteral("word1"), QStringLiteral("B one.")}}}};
-        for (const auto &[folder, list] : sentences) {
-            RecordStore store;
-            QVERIFY(store.open(folder->path() + QStringLiteral("/lexvan.db")).ok());
-            QCOMPARE(store.recordSourceSentences(QStringLiteral("test.txt"), list), RecordStore::WriteResult::Written);
+        fill(b, 0);
+        {
+            RecordFixtures::Inspector old(a.path() + QStringLiteral("/lexvan.db"));
+            QVERIFY(old.exec(QStringLiteral("DROP TABLE sources")) &&
+                    old.exec(QStringLiteral("PRAGMA user_version = 2")));
         }
-        if (version2)
-            QVERIFY(makeVersion2Record(a));
         const QString file = a.path() + QStringLiteral("/a.lxv");
         QCOMPARE(run(a, {QStringLiteral("--export"), file}), 0);
         QString out;
         QCOMPARE(run(b, {QStringLiteral("--import"), file}, &out), 0);
         QVERIFY2(out.contains(QStringLiteral("新增答题记录 10 条")), qPrintable(out));
-        QCOMPARE(sourceRows(b), expected);
-        // Imported again: nothing new, nothing lost.
-        QCOMPARE(run(b, {QStringLiteral("--import"), file}, &out), 0);
-        QCOMPARE(sourceRows(b), expected);
     }
 
     void divergedHistoriesEndInStep()

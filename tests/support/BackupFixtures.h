@@ -54,24 +54,6 @@ inline void fill(const ProgramFolder &folder, int answers, const QString &tag = 
     store.close();
 }
 
-// Makes lexvan.db the record of the version before sentences were kept
-// (schema 2: the same tables, but no sources).
-inline bool makeVersion2Record(const ProgramFolder &folder)
-{
-    RecordFixtures::Inspector inspector(folder.path() + QStringLiteral("/lexvan.db"));
-    return inspector.exec(QStringLiteral("DROP TABLE sources")) &&
-           inspector.exec(QStringLiteral("PRAGMA user_version = 2"));
-}
-
-// Every sentence as "file word sentence", sorted.
-inline QStringList sourceRows(const ProgramFolder &folder)
-{
-    RecordFixtures::Inspector inspector(folder.path() + QStringLiteral("/lexvan.db"));
-    const QVariant all = inspector.value(QStringLiteral(
-        "SELECT group_concat(r, '|') FROM (SELECT file || ' ' || word || ' ' || sentence AS r FROM sources ORDER BY r)"));
-    return all.isNull() ? QStringList() : all.toString().split(u'|');
-}
-
 // Every answer as one line, sorted: two records with the same history
 // give the same list.
 inline QStringList answerRows(const ProgramFolder &folder)
