@@ -110,6 +110,24 @@ bool mergeTable(QSqlDatabase &db, const QString &table, const QStringList &ident
     return exec(query, QStringLiteral("DROP TABLE temp.seen"), error);
 }
 
+// The sentences words were found in, under their library's file here. A
+// word that has one here keeps it: that sentence belongs to the file as it
+// is here. A record from before sentences were kept has none to give.
+bool mergeSources(QSqlDatabase &db, qint64 &added, QString &error)
+{
+    if (columnsOf(db, QStringLiteral("other"), QStringLiteral("sources")).isEmpty())
+        return true;
+    QSqlQuery query(db);
+    if (!exec(query,
+              QStringLiteral("INSERT OR IGNORE INTO main.sources (file, word, sentence)"
+                             " SELECT coalesce((SELECT new FROM temp.renames WHERE old = o.file), o.file),"
+                             " o.word, o.sentence FROM other.sources o"),
+              error))
+        return false;
+    added = query.numRowsAffected();
+    return true;
+}
+
 bool rebuildTotalsOn(QSqlDatabase &db, QString &error)
 {
     QSqlQuery query(db);
@@ -266,7 +284,8 @@ bool mergeRecord(const QString &recordPath, const QString &otherPath, const QHas
              mergeTable(db, QStringLiteral("box_events"),
                         {QStringLiteral("at"), QStringLiteral("kind"), QStringLiteral("box"), QStringLiteral("file"),
                          QStringLiteral("word")},
-                        added.boxEventsAdded, error);
+                        added.boxEventsAdded, error) &&
+             mergeSources(db, added.sourcesAdded, error);
     if (ok && added.answersAdded > 0)
         ok = rebuildTotalsOn(db, error);
     if (ok)
@@ -277,6 +296,7 @@ bool mergeRecord(const QString &recordPath, const QString &otherPath, const QHas
     if (ok) {
         summary.answersAdded += added.answersAdded;
         summary.boxEventsAdded += added.boxEventsAdded;
+        summary.sourcesAdded += added.sourcesAdded;
     }
     return ok;
 }

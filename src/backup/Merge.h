@@ -21,6 +21,9 @@ struct Summary
 {
     qint64 answersAdded = 0;
     qint64 boxEventsAdded = 0;
+    // Sentences words of libraries made from texts were found in (not
+    // part of the summary line).
+    qint64 sourcesAdded = 0;
     int librariesAdded = 0;
     int librariesRenamed = 0;
     int boxWordsAdded = 0;

@@ -37,7 +37,9 @@ struct Table
     QStringList identity;
 };
 
-// The same identities as an import uses.
+// The same identities as an import uses. Only events travel: libraries do
+// not go through the folder, so neither do the sentences their words were
+// found in (an export and import carries those).
 const QList<Table> &tables()
 {
     static const QList<Table> list{

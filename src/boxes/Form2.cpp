@@ -9,6 +9,7 @@
 #include "widgets/WordTips.h"
 #include "widgets/XpCmdButton.h"
 #include "dict/Dictionary.h"
+#include "record/RecordStore.h"
 #include "chrome/SkinnedFrame.h"
 #include "chrome/XpCanvas.h"
 #include "widgets/GroupLoading.h"
@@ -207,11 +208,16 @@ void Form2::createControls()
     m_dragCursor = dragCursor;
     // A word cell's tooltip starts with the word's phonetic and full meaning;
     // a hidden column stays hidden (only the phonetic while meanings are).
+    // Below it, the sentence of the text the word was found in: it holds the
+    // word, so it goes with the word column, but not its meaning, so hidden
+    // meanings keep it. A box word no longer knows its library: any text's
+    // sentence for it will do.
     WordTips::attach(this, QList<QWidget *>(Label1.begin(), Label1.end()), [this](QWidget *cell) {
         const WordEntry *entry = entryAt(int(std::find(Label1.begin(), Label1.end(), cell) - Label1.begin()));
         if (entry == nullptr || Check1->isChecked())
             return QString();
-        return m_context.dictionary.describe(entry->Word, !Check2->isChecked());
+        return withSourceLine(m_context.dictionary.describe(entry->Word, !Check2->isChecked()),
+                              m_context.record.sourceSentence(m_showsBox ? QString() : CurrentLibFile, entry->Word));
     });
 
     VScroll1 = new QScrollBar(Qt::Vertical, this);
@@ -330,8 +336,10 @@ qint16 Form2::ReadWords(const QString &groupText, const QString &libraryName)
     const qint16 loaded = loadGroupFor(m_context, setup, groupText, libraryName, Words, WordCount, &details);
     // The rows now belong to this file (even if it turned out empty). A load
     // that failed before the reset left the old group, and its file, in place.
-    if (reset)
+    if (reset) {
         CurrentLibFile = details.fileName;
+        m_showsBox = details.isBox;
+    }
     return loaded;
 }
 

@@ -121,6 +121,8 @@ private:
     qint16 WordCount = 0;
     qint16 CurrentIndex = 0;
     QString CurrentLibFile;
+    // CurrentLibFile is one of the five boxes.
+    bool m_showsBox = false;
 
     bool m_returnToTestWindow = true;
     int m_dragRow = -1;

@@ -45,6 +45,9 @@ struct HardWord
     int wrong = 0;
     int answers = 0;
     qint64 averageMilliseconds = 0;
+    // The sentence of the text the word was found in; empty for a word of a
+    // library not made from a text.
+    QString sentence;
 };
 
 // One day of the forecast: reviews falling due and the plan's new words.

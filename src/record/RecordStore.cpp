@@ -1104,14 +1104,20 @@ ProgressData RecordStore::progress(const QList<LibraryInfo> &libraries, const QD
         row.wordsMet = std::min(met, row.wordsTotal);
     }
 
-    query.prepare(QStringLiteral("SELECT library, file, word, meaning, wrong, answers, total_ms / answers AS average"
-                                 " FROM words ORDER BY wrong DESC, average DESC, file, word LIMIT ?"));
+    // The sentences are looked up for the chosen words only: the limit inside
+    // keeps SQLite from joining every word of the record before sorting.
+    query.prepare(QStringLiteral(
+        "SELECT h.library, h.file, h.word, h.meaning, h.wrong, h.answers, h.average, coalesce(s.sentence, '')"
+        " FROM (SELECT library, file, word, meaning, wrong, answers, total_ms / answers AS average FROM words"
+        " ORDER BY wrong DESC, average DESC, file, word LIMIT ?) h"
+        " LEFT JOIN sources s ON s.file = h.file AND s.word = h.word"
+        " ORDER BY h.wrong DESC, h.average DESC, h.file, h.word"));
     query.addBindValue(ProgressData::HardestCount);
     if (query.exec()) {
         while (query.next()) {
             data.hardest.append({query.value(0).toString(), query.value(1).toString(), query.value(2).toString(),
                                  query.value(3).toString(), query.value(4).toInt(), query.value(5).toInt(),
-                                 query.value(6).toLongLong()});
+                                 query.value(6).toLongLong(), query.value(7).toString()});
         }
     }
 
@@ -1139,6 +1145,14 @@ QString RecordStore::messageFor(Status status)
         break;
     }
     return QStringLiteral("学习记录出错，本次学习不做记录！");
+}
+
+QString withSourceLine(const QString &details, const QString &sentence)
+{
+    if (sentence.isEmpty())
+        return details;
+    const QString line = QStringLiteral("原文：") + sentence;
+    return details.isEmpty() ? line : details + u'\n' + line;
 }
 
 int countLibraryWords(const QString &path)

@@ -54,6 +54,11 @@ struct SourceSentence
     QString sentence;
 };
 
+// A word's `details` for a tooltip (phonetic, meaning; may be empty) with the
+// sentence it was found in on a line of its own below them, as plain text;
+// the details alone when there is no sentence.
+QString withSourceLine(const QString &details, const QString &sentence);
+
 // A word whose review is due.
 struct DueWord
 {

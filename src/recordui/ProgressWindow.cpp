@@ -1,5 +1,6 @@
 #include "recordui/ProgressWindow.h"
 
+#include "record/RecordStore.h"
 #include "recordui/ProgressCharts.h"
 #include "settings/LibraryRegistry.h"
 
@@ -11,6 +12,7 @@
 #include <QPushButton>
 #include <QScrollArea>
 #include <QTableWidget>
+#include <QTextDocument>
 #include <QVBoxLayout>
 
 namespace {
@@ -195,8 +197,12 @@ void ProgressWindow::setData(const ProgressData &data)
     for (int row = 0; row < data.hardest.size(); ++row) {
         const HardWord &word = data.hardest[row];
         m_table->setItem(row, WordColumn, cell(word.word));
-        if (m_details)
-            m_table->item(row, WordColumn)->setToolTip(m_details(word.word));
+        QString tip = withSourceLine(m_details ? m_details(word.word) : QString(), word.sentence);
+        // A sentence from a subtitle may start with a tag ("<i>"): shown as
+        // written, not as markup.
+        if (Qt::mightBeRichText(tip))
+            tip = Qt::convertFromPlainText(tip, Qt::WhiteSpaceNormal);
+        m_table->item(row, WordColumn)->setToolTip(tip);
         m_table->setItem(row, MeaningColumn, cell(word.meaning));
         m_table->setItem(row, LibraryColumn, cell(word.library));
         m_table->setItem(row, WrongColumn, cell(QString::number(word.wrong), Qt::AlignRight | Qt::AlignVCenter));

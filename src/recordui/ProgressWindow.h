@@ -27,7 +27,8 @@ public:
 
     void setData(const ProgressData &data);
     // Text for a hardest word's tooltip (its phonetic and full meaning), or
-    // empty; asked on each setData().
+    // empty; asked on each setData(). The sentence the word was found in
+    // follows it on a line of its own.
     void setWordDetails(std::function<QString(const QString &word)> details) { m_details = std::move(details); }
     const ProgressData &data() const { return m_data; }
 

@@ -30,12 +30,33 @@ class TestMerge : public QObject
         return code;
     }
 
+    // The sentences of test.txt's words in `folder`'s record.
+    static void keepSentences(const ProgramFolder &folder, const QList<SourceSentence> &sentences)
+    {
+        RecordStore store;
+        store.open(folder.path() + QStringLiteral("/lexvan.db"));
+        store.recordSourceSentences(QStringLiteral("test.txt"), sentences);
+    }
+
+    // Every sentence as "file word sentence", sorted and joined by '|'.
+    static QString sentenceRows(const ProgramFolder &folder)
+    {
+        return RecordFixtures::Inspector(folder.path() + QStringLiteral("/lexvan.db"))
+            .value(QStringLiteral("SELECT group_concat(file || ' ' || word || ' ' || sentence, '|')"
+                                  " FROM (SELECT * FROM sources ORDER BY file, word)"))
+            .toString();
+    }
+
 private slots:
     void importTwiceAddsNothingTheSecondTime()
     {
         ProgramFolder a, b;
         fill(a, 30);
         fill(b, 12, QStringLiteral("b"), RecordFixtures::noon().addDays(1));
+        // A word's sentence here stays; one it lacks comes in.
+        keepSentences(
+            a, {{QStringLiteral("word1"), QStringLiteral("A1")}, {QStringLiteral("word2"), QStringLiteral("A2")}});
+        keepSentences(b, {{QStringLiteral("word1"), QStringLiteral("B1")}});
         const QString file = a.path() + QStringLiteral("/a.lxv");
         QCOMPARE(run(a, {QStringLiteral("--export"), file}), 0);
 
@@ -56,6 +77,7 @@ private slots:
         RecordFixtures::Inspector inspector(b.path() + QStringLiteral("/lexvan.db"));
         QCOMPARE(inspector.value(QStringLiteral("SELECT sum(answers) FROM words")).toInt(), 42);
         QCOMPARE(inspector.value(QStringLiteral("SELECT sum(answers) FROM days")).toInt(), 42);
+        QCOMPARE(sentenceRows(b), QStringLiteral("test.txt word1 B1|test.txt word2 A2"));
     }
 
     void conflictingLibraryIsKeptUnderANewName()
@@ -63,6 +85,7 @@ private slots:
         ProgramFolder a, b;
         fill(a, 10);
         fill(b, 0, QStringLiteral("b"));
+        keepSentences(a, {{QStringLiteral("word1"), QStringLiteral("A1")}});
         // Same name, same file name, other words.
         b.writeLibrary(QStringLiteral("test.txt"), {QStringLiteral("other"), QStringLiteral("别的")});
         const QByteArray ownLibrary = TestFiles::readBytes(b.dataPath(QStringLiteral("test.txt")));
@@ -81,11 +104,30 @@ private slots:
         // The imported answers follow their library to its new file.
         RecordFixtures::Inspector inspector(b.path() + QStringLiteral("/lexvan.db"));
         QCOMPARE(inspector.value(QStringLiteral("SELECT count(*) FROM answers WHERE file = 'test(2).txt'")).toInt(), 10);
+        QCOMPARE(sentenceRows(b), QStringLiteral("test(2).txt word1 A1"));
 
         // Imported again: recognised by its content, nothing new.
         QCOMPARE(run(b, {QStringLiteral("--import"), file}, &out), 0);
         QVERIFY2(out.contains(QStringLiteral("改名保存的词库 0 个")) && out.contains(QStringLiteral("新增答题记录 0 条")),
                  qPrintable(out));
+    }
+
+    // The version before sentences were kept wrote record schema 2.
+    void previousVersionArchiveImports()
+    {
+        ProgramFolder a, b;
+        fill(a, 10);
+        fill(b, 0);
+        {
+            RecordFixtures::Inspector old(a.path() + QStringLiteral("/lexvan.db"));
+            QVERIFY(old.exec(QStringLiteral("DROP TABLE sources")) &&
+                    old.exec(QStringLiteral("PRAGMA user_version = 2")));
+        }
+        const QString file = a.path() + QStringLiteral("/a.lxv");
+        QCOMPARE(run(a, {QStringLiteral("--export"), file}), 0);
+        QString out;
+        QCOMPARE(run(b, {QStringLiteral("--import"), file}, &out), 0);
+        QVERIFY2(out.contains(QStringLiteral("新增答题记录 10 条")), qPrintable(out));
     }
 
     void divergedHistoriesEndInStep()

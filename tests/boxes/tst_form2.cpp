@@ -3,10 +3,11 @@
 #include "RecordingDialogs.h"
 #include "ToolTips.h"
 
-#include "typing/Form1.h"
 #include "app/LexivaneApp.h"
 #include "boxes/Form2.h"
+#include "record/RecordStore.h"
 #include "settings/CIniFile.h"
+#include "typing/Form1.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -163,26 +164,35 @@ class TestForm2 : public QObject
     Q_OBJECT
 
 private slots:
-    // A word cell's tooltip: the dictionary entry above the cell's own hint,
-    // without what the window hides.
+    // A word cell's tooltip: the dictionary entry and the sentence the word
+    // was found in (its library's; any library's for a box word) above the
+    // cell's own hint, without what the window hides.
     void wordCellsShowTheDictionaryEntry()
     {
-        Fixture f;
+        Fixture f(60, {}, gbk(QStringLiteral("nope\r\n甲\r\n")));
         f.folder.writeLibrary(QStringLiteral("test.txt"), {QStringLiteral("apple"), QStringLiteral("苹果"),
                                                            QStringLiteral("nope"), QStringLiteral("不在词典里")});
         DictionaryFixture::write(f.folder.path());
+        f.app->record().recordSourceSentences(QStringLiteral("test.txt"),
+                                              {{QStringLiteral("apple"), QStringLiteral("An apple.")}});
+        f.app->record().recordSourceSentences(QStringLiteral("b.txt"),
+                                              {{QStringLiteral("nope"), QStringLiteral("No.")}});
         f.load(QStringLiteral("1"));
         QCOMPARE(f.words().mid(0, 3), (QStringList{QStringLiteral("apple"), QStringLiteral("nope"), QString()}));
         const QString hint = f.wordCell(0)->toolTip();
         QVERIFY(!hint.isEmpty());
-        QCOMPARE(ToolTips::shownFor(f.wordCell(0)), QStringLiteral("apple /ˈæpl/ n. 苹果, 家伙 [医] 苹果 ") + hint);
+        QCOMPARE(ToolTips::shownFor(f.wordCell(0)),
+                 QStringLiteral("apple /ˈæpl/ n. 苹果, 家伙 [医] 苹果 原文：An apple. ") + hint);
         QCOMPARE(ToolTips::shownFor(f.wordCell(1)), hint);
         QCOMPARE(ToolTips::shownFor(f.wordCell(2)), hint);
         f.hideMeanings()->click();
-        QCOMPARE(ToolTips::shownFor(f.wordCell(0)), QStringLiteral("apple /ˈæpl/ ") + hint);
+        QCOMPARE(ToolTips::shownFor(f.wordCell(0)), QStringLiteral("apple /ˈæpl/ 原文：An apple. ") + hint);
         f.hideMeanings()->click();
         f.hideWords()->click();
         QCOMPARE(ToolTips::shownFor(f.wordCell(0)), hint);
+        f.hideWords()->click();
+        f.load(QStringLiteral("1"), kBox0);
+        QCOMPARE(ToolTips::shownFor(f.wordCell(0)), QStringLiteral("原文：No. ") + hint);
     }
 
     void opensWithDefaultsAndCountsTheBoxes()

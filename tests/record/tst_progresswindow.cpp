@@ -13,6 +13,7 @@
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTableWidget>
+#include <QTextDocument>
 #include <QtTest>
 
 using RecordFixtures::answer;
@@ -191,6 +192,15 @@ void TestProgressWindow::hardestWordsTellTheirDetails()
     phonetic = QStringLiteral("/b/");
     window.setData(m_data);
     QCOMPARE(table->item(1, 0)->toolTip(), known + QStringLiteral("/b/"));
+    // The sentence the word was found in below; a subtitle's tag shown as written.
+    ProgressData withSentences = m_data;
+    withSentences.hardest[0].sentence = QStringLiteral("<i>Tagged</i> & line.");
+    withSentences.hardest[1].sentence = QStringLiteral("A line.");
+    window.setData(withSentences);
+    QCOMPARE(table->item(1, 0)->toolTip(), known + QStringLiteral("/b/\n原文：A line."));
+    QTextDocument shown;
+    shown.setHtml(table->item(0, 0)->toolTip());
+    QCOMPARE(shown.toPlainText(), QStringLiteral("原文：<i>Tagged</i> & line."));
 }
 
 void TestProgressWindow::heatmapIsSharpAtTwiceTheScale()

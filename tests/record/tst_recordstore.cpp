@@ -411,6 +411,11 @@ void TestRecordStore::progressNumbersOnGeneratedHistory()
     store.recordAnswer(answer(at(30), QStringLiteral("pear"), false, 1000, 0, fruit, 1));
     store.recordAnswer(answer(at(30), QStringLiteral("pear"), true, 1000, 1, fruit, 1));
 
+    // Sentences go with their own file's word only.
+    store.recordSourceSentences(fruit, {{QStringLiteral("apple"), QStringLiteral("An apple fell.")}});
+    store.recordSourceSentences(basic, {{QStringLiteral("pear"), QStringLiteral("Not this pear.")},
+                                        {word(26), QStringLiteral("Word 26 here.")}});
+
     const QList<LibraryInfo> libraries = {{QStringLiteral("基础词汇"), basic, 60},
                                           {QStringLiteral("水果"), fruit, 10},
                                           {QStringLiteral("空"), QStringLiteral("empty.txt"), 0}};
@@ -464,6 +469,9 @@ void TestRecordStore::progressNumbersOnGeneratedHistory()
     QCOMPARE(data.hardest[11].word, QStringLiteral("pear"));
     QCOMPARE(data.hardest[12].wrong, 0);
     QCOMPARE(data.hardest[12].word, word(1)); // two answers, still 1.5 s; ties go by name
+    QCOMPARE((QStringList{data.hardest[0].sentence, data.hardest[1].sentence, data.hardest[2].sentence,
+                          data.hardest[11].sentence}),
+             (QStringList{QStringLiteral("An apple fell."), QStringLiteral("Word 26 here."), QString(), QString()}));
 }
 
 void TestRecordStore::countsLibraryWords()
