@@ -142,6 +142,9 @@ bool migrate(QSqlDatabase &db, int from, QSqlError &error)
                            " word TEXT NOT NULL,"
                            " sentence TEXT NOT NULL,"
                            " PRIMARY KEY (file, word)) WITHOUT ROWID"),
+            // A word in a box has lost its library: found by word alone,
+            // on the GUI thread as the pointer rests on it.
+            QStringLiteral("CREATE INDEX sources_word ON sources (word)"),
         },
     };
     QSqlQuery query(db);
