@@ -250,19 +250,20 @@ ExtractResult extractWords(const QStringList &blocks, Dictionary &dictionary, Ba
     return result;
 }
 
-QSet<QString> readKnownWords(const QString &path)
+QSet<QString> knownWordsIn(const QString &text)
 {
     QSet<QString> words;
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return words;
-    const QString text = TextSources::decodeText(file.readAll());
     for (const QStringView line : QStringView(text).split(QLatin1Char('\n'))) {
         const QStringView word = line.trimmed();
         if (!word.isEmpty() && !word.startsWith(QLatin1Char('#')))
             words.insert(word.toString().toLower());
     }
     return words;
+}
+
+QSet<QString> readKnownWords(const QString &path)
+{
+    return knownWordsIn(readKnownWordsText(path));
 }
 
 QString readKnownWordsText(const QString &path)
@@ -286,9 +287,7 @@ bool writeKnownWordsText(const QString &path, const QString &text)
 
 QString withKnownWords(const QString &text, const QStringList &words, int *added)
 {
-    QSet<QString> present;
-    for (const QStringView line : QStringView(text).split(QLatin1Char('\n')))
-        present.insert(line.trimmed().toString().toLower());
+    QSet<QString> present = knownWordsIn(text);
     QString result = text;
     int count = 0;
     for (const QString &word : words) {

@@ -99,6 +99,8 @@ ExtractResult extractWords(const QStringList &blocks, Dictionary &dictionary, Ba
 // Reads a known-words list: one word a line, any encoding the libraries use,
 // '#' starting a comment line; lower case. Empty when the file is missing.
 QSet<QString> readKnownWords(const QString &path);
+// The words of a known-words list's text, as readKnownWords() reads them.
+QSet<QString> knownWordsIn(const QString &text);
 // The list's text as it is (comments included), for editing; empty when
 // the file is missing.
 QString readKnownWordsText(const QString &path);

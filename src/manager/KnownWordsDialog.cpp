@@ -102,11 +102,5 @@ bool KnownWordsDialog::save()
 
 void KnownWordsDialog::updateCount()
 {
-    int words = 0;
-    const QString text = m_text->toPlainText();
-    for (const QStringView line : QStringView(text).split(QLatin1Char('\n'))) {
-        const QStringView word = line.trimmed();
-        words += !word.isEmpty() && !word.startsWith(QLatin1Char('#'));
-    }
-    m_count->setText(QStringLiteral("共 %1 个单词").arg(words));
+    m_count->setText(QStringLiteral("共 %1 个单词").arg(knownWordsIn(m_text->toPlainText()).size()));
 }
