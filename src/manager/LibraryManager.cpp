@@ -527,7 +527,8 @@ void LibraryManager::extractFromText()
     // windows opened from it should find them.
     if (m_context.record.recordSourceSentences(fileName, sentences) == RecordStore::WriteResult::Failed)
         report += QStringLiteral("\n学习记录无法写入，单词的原句没有保存。");
-    registerNewFile(name, fileName, Import::libraryBytes(records), report);
+    if (!registerNewFile(name, fileName, Import::libraryBytes(records), report))
+        m_context.record.recordSourceSentences(fileName, {});
 }
 
 void LibraryManager::editKnownWords()
@@ -591,6 +592,8 @@ void LibraryManager::removeSelected()
         return;
     if (!QFile::remove(dataPath(library.fileName)))
         m_context.dialogs.message(QStringLiteral("无法删除词库文件 data/%1！").arg(library.fileName));
+    else // a later library under the file's name must not show its sentences
+        m_context.record.recordSourceSentences(library.fileName, {});
     refresh();
 }
 

@@ -399,8 +399,13 @@ void TestLibraryManager::removeKeepsFileUnlessAsked()
     QFETCH(bool, fileKept);
     Fixture f;
     f.dialogs.answers = answers;
+    const QString sentence = QStringLiteral("An ancient word.");
+    f.app->record().recordSourceSentences(QStringLiteral("cet4.txt"), {{QStringLiteral("ancient"), sentence}});
     f.manager->selectRow(0);
     f.manager->removeSelected();
+    // The sentences go with the file, not with the entry.
+    QCOMPARE(f.app->record().sourceSentence(QStringLiteral("cet4.txt"), QStringLiteral("ancient")),
+             fileKept ? sentence : QString());
     QCOMPARE(f.dialogs.questions.size(), answers.size());
     QCOMPARE(f.dialogs.questions.first(), QStringLiteral("从词库列表中移除“四级”吗？"));
     if (answers.size() > 1)
