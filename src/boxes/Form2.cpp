@@ -318,6 +318,9 @@ void Form2::showMeaningColumn()
     for (int row = RowCount - 1; row >= 0; --row) {
         const WordEntry &entry = Words[size_t(entryIndex(value, row))];
         Text1[size_t(row)]->setText(Check2->isChecked() ? QString() : entry.Meaning);
+        // setText() leaves the cursor at the end, which scrolls a meaning
+        // longer than its cell to its last senses: show it from the start.
+        Text1[size_t(row)]->setCursorPosition(0);
     }
 }
 
@@ -513,6 +516,7 @@ bool Form2::wordCellMouse(int row, QEvent *event)
             // Peek at the meaning, hidden or not.
             const WordEntry &entry = Words[size_t(entryIndex(VScroll1->value(), row))];
             Text1[size_t(row)]->setText(entry.Meaning);
+            Text1[size_t(row)]->setCursorPosition(0);
             if (event->type() == QEvent::MouseButtonPress)
                 speakRow(row, false);
         }

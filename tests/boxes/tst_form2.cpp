@@ -252,6 +252,9 @@ private slots:
         f.scrollBar()->setValue(24);
         QCOMPARE(f.words(), numbered(QStringLiteral("word"), 18, 25));
         QCOMPARE(f.meanings(), numbered(QStringLiteral("释义"), 18, 25));
+        // A meaning is shown from its start, however long it is.
+        for (int row = 0; row < 8; ++row)
+            QCOMPARE(f.meaningCell(row)->cursorPosition(), 0);
 
         // Another group keeps the scroll position.
         f.load(QStringLiteral("02"));
