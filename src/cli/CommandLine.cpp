@@ -2,11 +2,17 @@
 
 #include "cli/CommandVerbs.h"
 
+#include <QDir>
 #include <QTextStream>
 
 #include <iterator>
 
 namespace cli {
+
+QString CommandContext::dataDir() const
+{
+    return QDir(workingDir).filePath(QStringLiteral("data"));
+}
 
 namespace {
 

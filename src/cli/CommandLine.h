@@ -31,6 +31,9 @@ struct CommandContext
     QString workingDir;
     QTextStream &out;
     QTextStream &err;
+
+    // "data" under the working folder.
+    QString dataDir() const;
 };
 
 // True when `firstArgument` names a verb (or is --help): the program then

@@ -1,7 +1,6 @@
 #include "cli/CommandVerbs.h"
 
 #include "dict/Dictionary.h"
-#include "extract/TextSources.h"
 #include "extract/WordExtractor.h"
 #include "record/RecordStore.h"
 
@@ -66,25 +65,13 @@ int runExtract(const QStringList &arguments, CommandContext &context)
     if (path.isEmpty())
         return usage(context);
 
-    const QString filePath = QDir(context.workingDir).absoluteFilePath(path);
-    const TextSources::Document document = TextSources::readFile(filePath);
     const QString shown = QDir::toNativeSeparators(path);
-    if (!document.error.isEmpty()) {
-        context.err << shown << "：" << document.error << '\n';
-        return NothingDone;
-    }
-    if (document.blocks.isEmpty()) {
-        context.err << shown << "：文件是空的，没有可提取的文字。\n";
-        return NothingDone;
-    }
-
-    const QString dataDir = QDir(context.workingDir).filePath(QStringLiteral("data"));
-    Dictionary dictionary(Dictionary::standardPlaces(dataDir, context.programDir));
+    Dictionary dictionary(Dictionary::standardPlaces(context.dataDir(), context.programDir));
     if (dictionary.load() != Dictionary::State::Loaded) {
         context.err << "找不到可用的词典文件 data/" << Dictionary::fileName() << "。\n";
         return NothingDone;
     }
-    options.knownWords = readKnownWords(QDir(dataDir).filePath(QStringLiteral("known.txt")));
+    options.knownWords = readKnownWords(QDir(context.dataDir()).filePath(knownWordsFileName()));
     // The record is only read, never created or waited for; without one
     // no word is known from it.
     const QString recordPath = QDir(context.programDir).filePath(RecordStore::fileName());
@@ -94,8 +81,8 @@ int runExtract(const QStringList &arguments, CommandContext &context)
             options.knownWords.unite(store.wordsWithStability(KnownStabilityDays));
     }
 
-    BaseForms baseForms(dictionary);
-    const ExtractResult result = extractWords(document.blocks, dictionary, baseForms, options);
+    const ExtractResult result =
+        extractFromFile(QDir(context.workingDir).absoluteFilePath(path), dictionary, options);
     if (!result.error.isEmpty()) {
         context.err << shown << "：" << result.error << '\n';
         return NothingDone;

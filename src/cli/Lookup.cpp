@@ -18,8 +18,7 @@ int runLookup(const QStringList &arguments, CommandContext &context)
         context.err << "用法：lexivane --lookup 单词\n";
         return UsageError;
     }
-    Dictionary dictionary(
-        Dictionary::standardPlaces(QDir(context.workingDir).filePath(QStringLiteral("data")), context.programDir));
+    Dictionary dictionary(Dictionary::standardPlaces(context.dataDir(), context.programDir));
     const std::optional<DictionaryEntry> entry = dictionary.lookup(arguments.first());
     switch (dictionary.state()) {
     case Dictionary::State::Loaded:

@@ -1,13 +1,6 @@
 #include "extract/ExtractTask.h"
 
-#include "extract/TextSources.h"
-
 #include <QThread>
-
-namespace {
-// Reading the file is told as the first tenth of the work.
-constexpr int ReadShare = 10;
-} // namespace
 
 ExtractTask::ExtractTask(Dictionary &dictionary, QObject *parent)
     : QObject(parent)
@@ -41,19 +34,9 @@ void ExtractTask::start(const QString &path, const ExtractOptions &givenOptions)
             }
             return !stop->load();
         };
-        report(0);
-        ExtractResult result;
-        const TextSources::Document document = TextSources::readFile(path);
-        if (!document.error.isEmpty()) {
-            result.error = document.error;
-        } else if (document.blocks.isEmpty()) {
-            result.error = QStringLiteral("文件是空的，没有可提取的文字。");
-        } else if (report(ReadShare)) {
-            ExtractOptions options = givenOptions;
-            options.progress = [&](int percent) { return report(ReadShare + percent * (100 - ReadShare) / 100); };
-            BaseForms baseForms(m_dictionary);
-            result = extractWords(document.blocks, m_dictionary, baseForms, options);
-        }
+        ExtractOptions options = givenOptions;
+        options.progress = report;
+        ExtractResult result = extractFromFile(path, m_dictionary, options);
         if (stop->load())
             return;
         QMetaObject::invokeMethod(

@@ -250,6 +250,32 @@ ExtractResult extractWords(const QStringList &blocks, Dictionary &dictionary, Ba
     return result;
 }
 
+ExtractResult extractFromFile(const QString &path, Dictionary &dictionary, const ExtractOptions &options)
+{
+    constexpr int ReadShare = 10;
+    const auto report = [&options](int percent) { return !options.progress || options.progress(percent); };
+    ExtractResult result;
+    if (!report(0)) {
+        result.stopped = true;
+        return result;
+    }
+    const TextSources::Document document = TextSources::readFile(path);
+    if (!document.error.isEmpty()) {
+        result.error = document.error;
+    } else if (document.blocks.isEmpty()) {
+        result.error = QStringLiteral("文件是空的，没有可提取的文字。");
+    } else if (!report(ReadShare)) {
+        result.stopped = true;
+    } else {
+        ExtractOptions rest = options;
+        if (options.progress)
+            rest.progress = [&options](int percent) { return options.progress(ReadShare + percent * (100 - ReadShare) / 100); };
+        BaseForms baseForms(dictionary);
+        result = extractWords(document.blocks, dictionary, baseForms, rest);
+    }
+    return result;
+}
+
 QSet<QString> knownWordsIn(const QString &text)
 {
     QSet<QString> words;

@@ -96,6 +96,18 @@ struct ExtractResult
 ExtractResult extractWords(const QStringList &blocks, Dictionary &dictionary, BaseForms &baseForms,
                            const ExtractOptions &options);
 
+// Reads the text, subtitle, web page or e-book at `path` (see TextSources)
+// and picks its words; a file that cannot be read, or is empty, has the
+// reason in `error`. Reading the file counts as the first tenth of the
+// progress told to `options.progress`.
+ExtractResult extractFromFile(const QString &path, Dictionary &dictionary, const ExtractOptions &options);
+
+// The known-words list, in the data folder.
+inline QString knownWordsFileName()
+{
+    return QStringLiteral("known.txt");
+}
+
 // Reads a known-words list: one word a line, any encoding the libraries use,
 // '#' starting a comment line; lower case. Empty when the file is missing.
 QSet<QString> readKnownWords(const QString &path);

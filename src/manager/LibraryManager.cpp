@@ -292,11 +292,6 @@ QString LibraryManager::outcomeText(LibraryListEditor::Outcome outcome) const
     return {};
 }
 
-QString LibraryManager::skippedText(const QList<Import::SkippedLine> &skipped)
-{
-    return Import::skippedText(skipped);
-}
-
 bool LibraryManager::fileNameTaken(const QString &fileName) const
 {
     return libraryFileNameTaken(m_context.dataDir, m_editor, fileName);
@@ -386,7 +381,7 @@ void LibraryManager::addLibrary()
                          .arg(*name, fileName, Import::encodingText(outcome.encoding))
                          .arg(outcome.records.size());
     if (!outcome.skipped.isEmpty())
-        report += QStringLiteral("\n文件按原样复制，测试时会显示这些记录：") + skippedText(outcome.skipped);
+        report += QStringLiteral("\n文件按原样复制，测试时会显示这些记录：") + Import::skippedText(outcome.skipped);
     // The file goes in byte for byte: GBK or UTF-8 stays as it is.
     registerNewFile(*name, fileName, bytes, report);
 }
@@ -439,7 +434,7 @@ void LibraryManager::importList()
         return;
     }
     if (outcome.records.isEmpty()) {
-        m_context.dialogs.message(QStringLiteral("没有导入任何单词！") + skippedText(outcome.skipped)
+        m_context.dialogs.message(QStringLiteral("没有导入任何单词！") + Import::skippedText(outcome.skipped)
                                   + Import::notesText(outcome));
         return;
     }
@@ -449,7 +444,7 @@ void LibraryManager::importList()
                          .arg(name.trimmed(), fileName)
                          .arg(outcome.records.size());
     if (!outcome.skipped.isEmpty())
-        report += u'\n' + skippedText(outcome.skipped);
+        report += u'\n' + Import::skippedText(outcome.skipped);
     if (!Import::notesText(outcome).isEmpty())
         report += u'\n' + Import::notesText(outcome);
     registerNewFile(name.trimmed(), fileName, chosen->library, report);

@@ -71,8 +71,6 @@ public:
     // Lets the user edit the known-words list at `path`.
     using KnownWordsEditor = std::function<void(QWidget *parent, const QString &path)>;
 
-    // The known-words list, in the data folder.
-    static QString knownWordsFileName() { return QStringLiteral("known.txt"); }
 
     explicit LibraryManager(const WindowContext &context);
     ~LibraryManager() override;
@@ -103,8 +101,6 @@ public:
 
     // The message for an outcome of LibraryListEditor (empty for Done).
     QString outcomeText(LibraryListEditor::Outcome outcome) const;
-    // The report line of skipped lines: "跳过 N 行：第 a、b 行（没有分隔符）…".
-    static QString skippedText(const QList<Import::SkippedLine> &skipped);
 
 signals:
     // The registered libraries changed (added, renamed, removed, moved).

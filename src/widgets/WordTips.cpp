@@ -33,7 +33,11 @@ WordTips *WordTips::attachEntries(QObject *owner, const QList<QLabel *> &labels,
 
 QString WordTips::tipFor(QWidget *widget) const
 {
-    const QString text = m_textOf(widget);
+    return tipWith(widget, m_textOf(widget));
+}
+
+QString WordTips::tipWith(QWidget *widget, const QString &text)
+{
     if (text.isEmpty())
         return widget->toolTip();
     // Escaped as a whole: a meaning may hold '<' or '&', and the line
@@ -50,6 +54,6 @@ bool WordTips::eventFilter(QObject *watched, QEvent *event)
     const QString text = m_textOf(widget);
     if (text.isEmpty())
         return false;
-    QToolTip::showText(static_cast<QHelpEvent *>(event)->globalPos(), tipFor(widget), widget);
+    QToolTip::showText(static_cast<QHelpEvent *>(event)->globalPos(), tipWith(widget, text), widget);
     return true;
 }

@@ -34,6 +34,8 @@ protected:
 
 private:
     WordTips(QObject *owner, TextOf textOf);
+    // The tooltip of `widget` with `text` (from textOf) above its own.
+    static QString tipWith(QWidget *widget, const QString &text);
 
     TextOf m_textOf;
 };
