@@ -313,14 +313,26 @@ private slots:
             QCOMPARE(last, 100);
     }
 
-    // A task deleted while it reads stops, and nothing arrives afterwards.
-    void taskDeletedWhileReading()
+    // Told to stop, the extraction ends part-way with nothing to show; a
+    // task deleted while it reads stops its thread before it goes.
+    void stopsWhenAsked()
     {
         QTemporaryDir dir;
         ExtractFixture::write(dir.path());
         const QString path = dir.filePath(QStringLiteral("long.txt"));
         TestFiles::writeBytes(path, QByteArray("The children entered the ancient forest.\n\n").repeated(100000));
         Dictionary dictionary({dir.filePath(QStringLiteral("data/ecdict-core.tsv"))});
+        QList<int> told;
+        ExtractOptions options;
+        options.progress = [&told](int percent) {
+            told.append(percent);
+            return percent < 50;
+        };
+        const ExtractResult result = extractFromFile(path, dictionary, options);
+        QVERIFY(result.stopped);
+        QVERIFY(result.candidates.isEmpty());
+        QVERIFY2(told.last() >= 50 && told.last() < 100, qPrintable(QString::number(told.last())));
+
         int delivered = 0;
         {
             ExtractTask task(dictionary);
