@@ -176,19 +176,12 @@ void DaemonVoice::leaveWorkerBehind()
     m_watchdog->stop();
 }
 
-VoiceWorker::VoiceWorker(std::shared_ptr<std::atomic<int>> wanted)
-    : m_wanted(std::move(wanted))
-{
-}
-
-VoiceWorker::~VoiceWorker()
-{
 #ifdef LEXIVANE_HAVE_TEXTTOSPEECH
-    delete m_speech;
-#endif
-}
+namespace {
 
-bool VoiceWorker::chooseEnglish(const QList<QLocale> &locales, const QString &accent, QLocale *chosen)
+// The locale among `locales` for an English `accent`, falling back to any
+// English one; false when there is no English voice at all.
+bool chooseEnglish(const QList<QLocale> &locales, const QString &accent, QLocale *chosen)
 {
     const QLocale::Territory territory =
         accent == SpeechSettings::AccentUK ? QLocale::UnitedKingdom : QLocale::UnitedStates;
@@ -204,6 +197,29 @@ bool VoiceWorker::chooseEnglish(const QList<QLocale> &locales, const QString &ac
             break;
     }
     return haveEnglish;
+}
+
+} // namespace
+
+void VoiceWorker::applyVoice(QTextToSpeech &speech, const QString &accent, int rate)
+{
+    QLocale chosen;
+    if (chooseEnglish(speech.availableLocales(), accent, &chosen) && speech.locale() != chosen)
+        speech.setLocale(chosen);
+    speech.setRate(double(rate) / SpeechSettings::FastestRate);
+}
+#endif
+
+VoiceWorker::VoiceWorker(std::shared_ptr<std::atomic<int>> wanted)
+    : m_wanted(std::move(wanted))
+{
+}
+
+VoiceWorker::~VoiceWorker()
+{
+#ifdef LEXIVANE_HAVE_TEXTTOSPEECH
+    delete m_speech;
+#endif
 }
 
 QStringList VoiceWorker::englishAccents(const QList<QLocale> &locales)
@@ -250,10 +266,7 @@ void VoiceWorker::applySettings()
     if (m_settingsApplied || !m_speech)
         return;
     m_settingsApplied = true;
-    QLocale chosen;
-    if (chooseEnglish(m_speech->availableLocales(), m_accent, &chosen) && m_speech->locale() != chosen)
-        m_speech->setLocale(chosen);
-    m_speech->setRate(double(m_rate) / SpeechSettings::FastestRate);
+    applyVoice(*m_speech, m_accent, m_rate);
 #endif
 }
 

@@ -55,8 +55,6 @@ public:
 
     QString engine() const { return m_engine; }
     bool isResponding() const { return m_responding; }
-    // How many stuck workers were left behind so far.
-    int leftBehind() const { return m_leftBehind; }
 
     void configure(const QString &accent, int rate);
     void say(int utterance, const QString &text);
@@ -124,10 +122,10 @@ public:
     void abandon() { m_abandoned.store(true); }
     bool isAbandoned() const { return m_abandoned.load(); }
 
-    // The locale among `locales` for an English `accent` (SpeechSettings::
-    // AccentUS or AccentUK), falling back to any English one; false when
-    // there is no English voice at all.
-    static bool chooseEnglish(const QList<QLocale> &locales, const QString &accent, QLocale *chosen);
+    // Gives `speech` the English voice for `accent` (SpeechSettings::AccentUS
+    // or AccentUK), else any English one it has, and the rate step `rate`.
+    // Shared with the in-process engine, which sets its voice the same way.
+    static void applyVoice(QTextToSpeech &speech, const QString &accent, int rate);
     // The accents that `locales` cover.
     static QStringList englishAccents(const QList<QLocale> &locales);
 

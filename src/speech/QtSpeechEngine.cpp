@@ -5,7 +5,6 @@
 #include "speech/SpeechSettings.h"
 
 #include <QCoreApplication>
-#include <QLocale>
 #include <QTimer>
 
 #ifdef LEXIVANE_HAVE_TEXTTOSPEECH
@@ -171,10 +170,7 @@ void QtSpeechEngine::applySettings()
     if (m_settingsApplied || !m_speech)
         return;
     m_settingsApplied = true;
-    QLocale chosen;
-    if (VoiceWorker::chooseEnglish(m_speech->availableLocales(), m_accent, &chosen) && m_speech->locale() != chosen)
-        m_speech->setLocale(chosen);
-    m_speech->setRate(double(m_rate) / SpeechSettings::FastestRate);
+    VoiceWorker::applyVoice(*m_speech, m_accent, m_rate);
 #endif
 }
 

@@ -86,10 +86,15 @@ void WordSpeaker::setBarSpeaks(bool on)
 
 void WordSpeaker::applySettings(const SpeechSettings &settings)
 {
+    // Picking Flite where it is the only engine makes speech possible; the
+    // windows that grey out speech commands must hear of it now.
+    const QString wasMute = whyMute();
     m_settings = settings;
     m_settings.write(m_ini);
     if (!isOn())
         silence();
+    if (whyMute() != wasMute)
+        emit availabilityChanged();
 }
 
 QString WordSpeaker::effectiveEngine() const

@@ -91,7 +91,8 @@ signals:
     void speakingStarted(const QString &word);
     // `word` has ended, been cut off or failed; the next may follow.
     void wordEnded(const QString &word);
-    // whyMute() may have changed (the engine stopped or started answering).
+    // whyMute() may have changed (the engine stopped or started answering,
+    // or other settings were applied).
     void availabilityChanged();
 
 private:

@@ -66,6 +66,7 @@ private slots:
     void settingsRoundTripAndLeaveOtherSectionsAlone();
     void engineIsChosenAmongTheInstalled_data();
     void engineIsChosenAmongTheInstalled();
+    void pickingTheOnlyEngineIsAnnounced();
 };
 
 void TestWordSpeaker::wordsWaitInLineOfOne()
@@ -367,6 +368,23 @@ void TestWordSpeaker::engineIsChosenAmongTheInstalled()
         QCOMPARE(f.engine.log.first(), QStringLiteral("configure %1 US 0").arg(used));
         QVERIFY(f.dialogs.messages.isEmpty());
     }
+}
+
+// The browse bar greys its speech item out while whyMute() says why; it
+// relies on availabilityChanged to light it up again.
+void TestWordSpeaker::pickingTheOnlyEngineIsAnnounced()
+{
+    Fixture f({}, {QStringLiteral("flite")});
+    QSignalSpy changed(f.speaker.get(), &WordSpeaker::availabilityChanged);
+    SpeechSettings picked = f.speaker->settings();
+    picked.engine = QStringLiteral("flite");
+    f.speaker->applySettings(picked);
+    QCOMPARE(changed.size(), 1);
+    QVERIFY(f.speaker->whyMute().isEmpty());
+    // Settings that leave speech as possible as before say nothing.
+    picked.rate = 3;
+    f.speaker->applySettings(picked);
+    QCOMPARE(changed.size(), 1);
 }
 
 QTEST_GUILESS_MAIN(TestWordSpeaker)
