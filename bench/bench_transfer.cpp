@@ -41,7 +41,6 @@ struct Stopwatch
             .arg(double(std::clock() - cpu) / CLOCKS_PER_SEC, 0, 'f', 2)
             .toUtf8();
     }
-    double cpuSeconds() const { return double(std::clock() - cpu) / CLOCKS_PER_SEC; }
 };
 
 const QDateTime Start(QDate(2025, 6, 1), QTime(8, 0), Qt::UTC);

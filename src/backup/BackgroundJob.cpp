@@ -20,7 +20,6 @@ BackgroundJob::~BackgroundJob()
     // Destroying a running thread would end the process at once; it is left
     // to finish (or to be cut off when the process ends). The job holds its
     // own copies of everything it uses.
-    QObject::disconnect(m_thread, nullptr, this, nullptr);
     QObject::connect(m_thread, &QThread::finished, m_thread, &QObject::deleteLater);
 }
 

@@ -11,7 +11,7 @@ class QThread;
 // Runs one job (a daily backup, a pass over the sync folder) on a thread of
 // its own, so the window that starts it never waits: a synced folder can
 // hang for as long as its network or its USB stick pleases. `finished`
-// comes back on the thread that started the job.
+// comes back on the application's (GUI) thread.
 class BackgroundJob : public QObject
 {
     Q_OBJECT
@@ -19,7 +19,7 @@ class BackgroundJob : public QObject
 public:
     using Job = std::function<QString()>;
     explicit BackgroundJob(Job job, QObject *parent = nullptr);
-    // A job still running is waited for at most `exitWaitMs`, then left to the
+    // A job still running is waited for at most ExitWaitMs, then left to the
     // end of the process; its files are written so that being cut off at any
     // point loses nothing already there.
     ~BackgroundJob() override;

@@ -39,11 +39,6 @@ public:
     }
 };
 
-bool readBytes(const QString &path, QByteArray &bytes)
-{
-    return readWholeFile(path, bytes);
-}
-
 // Copies the live record through SQLite (a read transaction sees every
 // committed answer, the write-ahead log included) and checks the copy.
 bool copyDatabase(const QString &source, QByteArray &bytes, qint64 &answers, QString &error)
@@ -84,7 +79,7 @@ bool copyDatabase(const QString &source, QByteArray &bytes, qint64 &answers, QSt
         if (query.exec(QStringLiteral("SELECT count(*) FROM answers")) && query.next())
             answers = query.value(0).toLongLong();
     }
-    if (!readBytes(copy, bytes)) {
+    if (!readWholeFile(copy, bytes)) {
         error = QStringLiteral("the copy cannot be read");
         return false;
     }
@@ -143,7 +138,7 @@ bool snapshot(const ProgramPaths &paths, const QString &computer, Archive::Conte
     }
     QByteArray ini;
     if (QFileInfo(paths.iniPath()).isFile()) {
-        if (!readBytes(paths.iniPath(), ini)) {
+        if (!readWholeFile(paths.iniPath(), ini)) {
             error = QStringLiteral("lexvan.ini cannot be read");
             return false;
         }
@@ -164,7 +159,7 @@ bool snapshot(const ProgramPaths &paths, const QString &computer, Archive::Conte
         if (!Archive::isAllowedName(Archive::DataPrefix + name) || !QFileInfo(path).isFile())
             continue;
         Archive::Entry entry{Archive::DataPrefix + name, {}};
-        if (!readBytes(path, entry.bytes)) {
+        if (!readWholeFile(path, entry.bytes)) {
             error = QStringLiteral("%1 cannot be read").arg(name);
             return false;
         }

@@ -153,11 +153,6 @@ QString sha256(const QByteArray &bytes)
     return QString::fromLatin1(QCryptographicHash::hash(bytes, QCryptographicHash::Sha256).toHex());
 }
 
-bool readBytes(const QString &path, QByteArray &bytes)
-{
-    return Backup::readWholeFile(path, bytes);
-}
-
 // A name not yet in use: "名字(2)", "名字(3)", ... shortened to fit.
 QString freeName(LibraryListEditor &editor, const QString &name)
 {
@@ -212,7 +207,7 @@ bool mergeBox(const QString &path, const QByteArray &incoming, int &added, QStri
 {
     QByteArray bytes;
     const bool exists = QFileInfo::exists(path);
-    if (exists && !readBytes(path, bytes)) {
+    if (exists && !Backup::readWholeFile(path, bytes)) {
         error = QStringLiteral("%1 cannot be read").arg(path);
         return false;
     }
@@ -357,7 +352,7 @@ ImportResult importArchive(const ProgramPaths &paths, const Archive::Contents &c
     QHash<QString, QString> fileOfContent;
     for (const RegisteredLibrary &library : local.libraries()) {
         QByteArray bytes;
-        if (!library.fileName.isEmpty() && readBytes(paths.dataDir + u'/' + library.fileName, bytes))
+        if (!library.fileName.isEmpty() && Backup::readWholeFile(paths.dataDir + u'/' + library.fileName, bytes))
             fileOfContent.insert(sha256(bytes), library.fileName);
     }
     struct NewLibrary

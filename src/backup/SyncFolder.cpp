@@ -1,12 +1,12 @@
 #include "backup/SyncFolder.h"
 
+#include "backup/FileAccess.h"
 #include "backup/Merge.h"
 #include "record/RecordStore.h"
 #include "settings/CIniFile.h"
 #include "settings/DiskSync.h"
 #include "settings/SettingsKeys.h"
 
-#include <QAtomicInteger>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -96,11 +96,8 @@ QList<QJsonObject> readEvents(const QString &path, bool &readable)
     return events;
 }
 
-QString nextConnection()
-{
-    static QAtomicInteger<int> counter;
-    return QStringLiteral("lexivane-sync-%1").arg(counter.fetchAndAddRelaxed(1));
-}
+// Reading the live record may wait out an answer being committed.
+constexpr int BusyTimeoutMs = 5000;
 
 // Writes `events` into a new record at `path` (the schema of this program),
 // column by column by name, so events from a later program with more
@@ -116,12 +113,10 @@ bool writeRecord(const QString &path, const QList<QJsonObject> &events, QString 
             return false;
         }
     }
-    const QString name = nextConnection();
-    bool ok = true;
+    const Backup::SqlConnection connection(path, false, BusyTimeoutMs);
+    bool ok = connection.isOpen();
     {
-        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
-        db.setDatabaseName(path);
-        ok = db.open();
+        QSqlDatabase db = connection.db();
         QSqlQuery query(db);
         ok = ok && query.exec(QStringLiteral("BEGIN"));
         for (const Table &table : tables()) {
@@ -157,9 +152,7 @@ bool writeRecord(const QString &path, const QList<QJsonObject> &events, QString 
         ok = ok && query.exec(QStringLiteral("COMMIT"));
         if (!ok && error.isEmpty())
             error = db.lastError().text();
-        db.close();
     }
-    QSqlDatabase::removeDatabase(name);
     return ok;
 }
 
@@ -168,13 +161,10 @@ bool writeRecord(const QString &path, const QList<QJsonObject> &events, QString 
 bool readRecord(const QString &path, const QSet<QString> &known, QSet<QString> &identities, QByteArray &fresh,
                 qint64 &freshCount, QString &error)
 {
-    const QString name = nextConnection();
-    bool ok = true;
+    const Backup::SqlConnection connection(path, false, BusyTimeoutMs);
+    bool ok = connection.isOpen();
     {
-        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
-        db.setDatabaseName(path);
-        db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=5000"));
-        ok = db.open();
+        QSqlDatabase db = connection.db();
         for (const Table &table : tables()) {
             QSqlQuery query(db);
             query.setForwardOnly(true);
@@ -208,9 +198,7 @@ bool readRecord(const QString &path, const QSet<QString> &known, QSet<QString> &
                 }
             }
         }
-        db.close();
     }
-    QSqlDatabase::removeDatabase(name);
     return ok;
 }
 

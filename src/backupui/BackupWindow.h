@@ -19,7 +19,6 @@ public:
     explicit BackupWindow(QWidget *parent = nullptr);
 
     void setBackups(const QList<Backup::BackupInfo> &backups);
-    const QList<Backup::BackupInfo> &backups() const { return m_backups; }
     void setSyncFolder(const QString &folder);
     // A line under the buttons: what was done last, or that a sync runs.
     void setStatus(const QString &text);
