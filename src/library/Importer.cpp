@@ -685,22 +685,6 @@ QString decodeText(const QByteArray &bytes, Outcome &outcome)
     return TextCodec::decode(QByteArrayView(bytes).sliced(qMin(bom, bytes.size())), outcome.encoding);
 }
 
-// Text, not a program, a picture or a zip: no NUL, and hardly any control
-// characters or bytes that are no character at all. A word list typed by
-// hand may hold a stray one, a binary file holds them everywhere.
-bool looksLikeText(QStringView text)
-{
-    qsizetype bad = 0;
-    for (const QChar c : text) {
-        if (c.isNull())
-            return false;
-        if (c == QChar::ReplacementCharacter
-            || (c.category() == QChar::Other_Control && !QStringView(u"\t\n\r\f\v\x1a").contains(c)))
-            ++bad;
-    }
-    return bad < 4 || bad * 50 < text.size();
-}
-
 class Collector
 {
 public:
@@ -990,7 +974,7 @@ Outcome parse(const QByteArray &bytes, const Choice &choice, const MeaningLookup
         outcome.pairsLookLikeWords = words >= 2 && words * 2 > outcome.records.size();
     } else {
         const QString text = decodeText(bytes, outcome);
-        if (!looksLikeText(text)) {
+        if (!TextCodec::looksLikeText(text)) {
             outcome.error = Error::NotText;
             return outcome;
         }
