@@ -4,12 +4,12 @@
 #include "library/ImportReport.h"
 #include "library/Importer.h"
 #include "library/ReadyMade.h"
+#include "library/WordFile.h"
 #include "settings/CIniFile.h"
 #include "settings/LibraryListEditor.h"
 
 #include <QDir>
 #include <QFile>
-#include <QFileInfo>
 #include <QTextStream>
 
 namespace cli {
@@ -83,13 +83,11 @@ int runImportList(const QStringList &arguments, CommandContext &context)
     }
 
     const QString filePath = QDir(context.workingDir).absoluteFilePath(path);
-    QFile file(filePath);
-    if (!QFileInfo(filePath).isFile() || !file.open(QIODevice::ReadOnly)) {
+    QByteArray bytes;
+    if (!readWordFileBytes(filePath, bytes)) {
         context.err << QStringLiteral("无法读取文件 %1！\n").arg(path);
         return NothingDone;
     }
-    const QByteArray bytes = file.readAll();
-    file.close();
 
     const Import::Format format = Import::guessFormat(filePath, bytes);
     const Import::Outcome outcome = Import::parse(bytes, Import::Choice{format, {}}, meaningLookupFor(context));

@@ -8,6 +8,8 @@
 #include <QSaveFile>
 #include <QSet>
 
+#include <initializer_list>
+
 namespace Import {
 namespace {
 
@@ -381,17 +383,17 @@ private:
         row.starts << start;
     }
 
-    // Splits at the first `separator` only: the word never holds it, and
-    // whatever follows is the meaning.
-    void splitOnce(Row &row, const QString &line, QStringView separator)
+    // Splits at the first of `separators` only: the word never holds one,
+    // and whatever follows is the meaning.
+    void splitOnce(Row &row, const QString &line, std::initializer_list<QStringView> separators)
     {
         qsizetype at = -1;
         qsizetype length = 0;
-        for (const QChar c : separator) {
-            const qsizetype found = m_format == Format::Dash ? line.indexOf(QStringLiteral(" - ")) : line.indexOf(c);
+        for (const QStringView separator : separators) {
+            const qsizetype found = line.indexOf(separator);
             if (found >= 0 && (at < 0 || found < at)) {
                 at = found;
-                length = m_format == Format::Dash ? 3 : 1;
+                length = separator.size();
             }
         }
         if (at < 0) {
@@ -420,13 +422,13 @@ private:
             break;
         }
         case Format::Dash:
-            splitOnce(row, line, u"-");
+            splitOnce(row, line, {u" - "});
             break;
         case Format::Equals:
-            splitOnce(row, line, u"=");
+            splitOnce(row, line, {u"="});
             break;
         case Format::FullWidth:
-            splitOnce(row, line, u"：，");
+            splitOnce(row, line, {u"：", u"，"});
             break;
         case Format::Spaces: {
             qsizetype start = 0;
@@ -683,22 +685,6 @@ QString decodeText(const QByteArray &bytes, Outcome &outcome)
     return TextCodec::decode(QByteArrayView(bytes).sliced(qMin(bom, bytes.size())), outcome.encoding);
 }
 
-// Text, not a program, a picture or a zip: no NUL, and hardly any control
-// characters or bytes that are no character at all. A word list typed by
-// hand may hold a stray one, a binary file holds them everywhere.
-bool looksLikeText(QStringView text)
-{
-    qsizetype bad = 0;
-    for (const QChar c : text) {
-        if (c.isNull())
-            return false;
-        if (c == QChar::ReplacementCharacter
-            || (c.category() == QChar::Other_Control && !QStringView(u"\t\n\r\f\v\x1a").contains(c)))
-            ++bad;
-    }
-    return bad < 4 || bad * 50 < text.size();
-}
-
 class Collector
 {
 public:
@@ -931,11 +917,11 @@ void parseWordLibrary(const QByteArray &bytes, Outcome &outcome)
     outcome.lines = number;
 }
 
-bool looksLikeHtml(const QByteArray &bytes)
+bool looksLikeHtml(QStringView text)
 {
-    static const char *const tags[] = {"<br", "<div", "<b>", "<i>", "<span", "<p>", "&nbsp;"};
-    for (const char *tag : tags) {
-        if (bytes.contains(tag))
+    static const char16_t *const tags[] = {u"<br", u"<div", u"<b>", u"<i>", u"<span", u"<p>", u"&nbsp;"};
+    for (const char16_t *tag : tags) {
+        if (text.contains(QStringView(tag)))
             return true;
     }
     return false;
@@ -988,7 +974,7 @@ Outcome parse(const QByteArray &bytes, const Choice &choice, const MeaningLookup
         outcome.pairsLookLikeWords = words >= 2 && words * 2 > outcome.records.size();
     } else {
         const QString text = decodeText(bytes, outcome);
-        if (!looksLikeText(text)) {
+        if (!TextCodec::looksLikeText(text)) {
             outcome.error = Error::NotText;
             return outcome;
         }
@@ -999,11 +985,6 @@ Outcome parse(const QByteArray &bytes, const Choice &choice, const MeaningLookup
     if (outcome.records.isEmpty())
         outcome.error = Error::NoRecords;
     return outcome;
-}
-
-Outcome parse(const QByteArray &bytes, Format format)
-{
-    return parse(bytes, Choice{format, {}});
 }
 
 Outcome readFile(const QString &path, Format format, QByteArray *bytes)
@@ -1026,9 +1007,8 @@ Format guessFormat(const QString &fileName, const QByteArray &bytes)
     Outcome scratch;
     // A cut character at the end of the head reads as one broken character.
     const QString head = decodeText(bytes.left(64 * 1024), scratch);
-    static const QRegularExpression flashcardHeader(QStringLiteral("^#(separator|html|columns|notetype|deck|tags|guid column):"),
-                                                    QRegularExpression::MultilineOption | QRegularExpression::CaseInsensitiveOption);
-    if (flashcardHeader.match(head).hasMatch() || looksLikeHtml(head.toUtf8()))
+    // Header lines count where the flashcard reader takes them: at the top.
+    if (readFlashcardHeader(head).lines > 0 || looksLikeHtml(head))
         return Format::Flashcard;
     if (suffix == QStringLiteral("csv"))
         return Format::Csv;

@@ -181,7 +181,6 @@ constexpr int SampleRows = 20;
 // when there is none, Error::NotText for binary data.
 Outcome parse(const QByteArray &bytes, const Choice &choice, const MeaningLookup &lookup = {},
               const Progress &progress = {});
-Outcome parse(const QByteArray &bytes, Format format);
 
 // Reads the file, and gives its bytes in `bytes` when asked (a word library
 // is copied as it is).

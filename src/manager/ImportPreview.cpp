@@ -123,7 +123,7 @@ ImportPreview::ImportPreview(QWidget *parent, const QString &path, const QByteAr
         m_progress->show();
     });
     connect(m_task, &ImportTask::finished, this, &ImportPreview::showOutcome);
-    m_format->setCurrentIndex(m_format->findData(int(choice.format)));
+    setFormat(choice.format);
     connect(m_format, &QComboBox::currentIndexChanged, this, [this] { startParse(Import::Choice{format(), {}}); });
     startParse(choice);
 }

@@ -195,6 +195,19 @@ QString decodeUtf16(QByteArrayView bytes, Utf16 order)
     return text;
 }
 
+bool looksLikeText(QStringView text)
+{
+    qsizetype bad = 0;
+    for (const QChar c : text) {
+        if (c.isNull())
+            return false;
+        if (c == QChar::ReplacementCharacter
+            || (c.category() == QChar::Other_Control && !QStringView(u"\t\n\r\f\v\x1a").contains(c)))
+            ++bad;
+    }
+    return bad < 4 || bad * 50 < text.size();
+}
+
 QByteArray truncateToCharacters(QByteArrayView bytes, qsizetype maxBytes, Encoding encoding)
 {
     if (maxBytes <= 0)

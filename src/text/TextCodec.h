@@ -62,6 +62,12 @@ Utf16Guess detectUtf16(QByteArrayView bytes);
 // byte becomes U+FFFD.
 QString decodeUtf16(QByteArrayView bytes, Utf16 order);
 
+// Whether decoded text from elsewhere is text at all, not a program, a
+// picture or a zip: no NUL, and hardly any control characters or bytes that
+// were no character. A file typed by hand may hold a stray one, a binary
+// file holds them everywhere.
+bool looksLikeText(QStringView text);
+
 // Shortens `bytes` to at most `maxBytes` bytes without cutting a character in
 // half: a partial character at the end is dropped.
 QByteArray truncateToCharacters(QByteArrayView bytes, qsizetype maxBytes, Encoding encoding);

@@ -342,6 +342,10 @@ void TestImporter::guessFormat_data()
     QTest::newRow("tabs") << QStringLiteral("list.txt") << QByteArray("a\tb\n") << Format::Tsv;
     QTest::newRow("anki header") << QStringLiteral("deck.txt") << QByteArray("#separator:tab\na\tb\n") << Format::Flashcard;
     QTest::newRow("html") << QStringLiteral("deck.txt") << QByteArray("a\tb<br>c\n") << Format::Flashcard;
+    // Header lines count only where the flashcard reader takes them.
+    QTest::newRow("column header") << QStringLiteral("deck.txt") << QByteArray("#notetype column:1\nBasic\tcat\tb\n")
+                                   << Format::Flashcard;
+    QTest::newRow("header line after data") << QStringLiteral("list.txt") << QByteArray("a\tb\n#tags:x\nc\td\n") << Format::Tsv;
     QTest::newRow("two lines") << QStringLiteral("lib.txt") << QByteArray("a\n\xC6\xBB\n") << Format::WordLibrary;
 }
 
