@@ -8,7 +8,6 @@
 #include <QString>
 
 #include <functional>
-#include <optional>
 
 class CIniFile;
 
@@ -109,8 +108,6 @@ public:
     // with `newRecall`.
     Day playDay(const Recall &recall, double newRecall);
 
-    int day() const { return m_day; }
-    int unmet() const { return m_unmet; }
     const QList<Word> &words() const { return m_words; }
 
 private:

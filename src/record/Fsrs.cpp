@@ -71,9 +71,14 @@ double retrievability(double elapsedDays, double stability)
     return std::pow(1 + Factor * std::max(elapsedDays, 0.0) / stability, Decay);
 }
 
+double intervalPerStability(double retention)
+{
+    return (std::pow(retention, 1 / Decay) - 1) / Factor;
+}
+
 double intervalDays(double stability, double retention)
 {
-    return clampStability(stability / Factor * (std::pow(retention, 1 / Decay) - 1));
+    return clampStability(stability * intervalPerStability(retention));
 }
 
 MemoryState firstReview(Rating rating, const Weights &w)

@@ -49,6 +49,9 @@ double retrievability(double elapsedDays, double stability);
 // Days until the chance of recall falls to `retention` (the stability itself
 // at 0.9), kept within the stability limits.
 double intervalDays(double stability, double retention = TargetRetention);
+// The same interval per day of stability, unbounded: for a due test that
+// runs inside a query, where the stability is a column.
+double intervalPerStability(double retention);
 
 // The state after the first answer ever given for a word.
 MemoryState firstReview(Rating rating, const Weights &w = DefaultWeights);

@@ -16,12 +16,10 @@
 #include <algorithm>
 #include <atomic>
 #include <chrono>
-#include <cmath>
 #include <thread>
 #include <vector>
 
 namespace {
-
 
 QString nextConnectionName()
 {
@@ -885,11 +883,9 @@ void bindDue(QSqlQuery &query, const QDateTime &now, double retention)
     query.bindValue(QStringLiteral(":dayStart"),
                     Schedule::studyDayStart(Schedule::studyDay(ms)).toMSecsSinceEpoch());
     query.bindValue(QStringLiteral(":now"), ms);
-    if (retention > Fsrs::TargetRetention) {
-        // The interval per day of stability at that retention.
-        const double perStability = (std::pow(retention, 1 / Fsrs::Decay) - 1) / Fsrs::Factor;
-        query.bindValue(QStringLiteral(":msPerStability"), perStability * Schedule::MillisecondsPerDay);
-    }
+    if (retention > Fsrs::TargetRetention)
+        query.bindValue(QStringLiteral(":msPerStability"),
+                        Fsrs::intervalPerStability(retention) * Schedule::MillisecondsPerDay);
 }
 
 } // namespace

@@ -11,9 +11,9 @@
 #include <QString>
 
 #include <memory>
+#include <optional>
 
 class QSqlDatabase;
-#include <optional>
 
 // One answer in the typing test.
 struct AnswerRecord

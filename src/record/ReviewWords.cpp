@@ -124,6 +124,7 @@ TodayPlan planToday(const RecordStore &store, const QString &dataDir, const Sche
     today.reviews = std::min(store.dueCount(now, today.retention), budget);
     return today;
 }
+
 QList<ReviewWord> pickTodayWords(const RecordStore &store, const QString &dataDir, const ScheduleSettings &settings,
                                  const QDateTime &now, int count,
                                  const std::function<QString(const QString &file)> &libraryOfFile)

@@ -102,9 +102,4 @@ void Replayer::clear()
     m_perCharacter.clear();
 }
 
-double retrievabilityAt(const WordState &state, qint64 now)
-{
-    return Fsrs::retrievability(double(now - state.lastReview) / MillisecondsPerDay, state.memory.stability);
-}
-
 } // namespace Schedule

@@ -72,7 +72,4 @@ private:
 // Whether `answer` moves the state of a word last counted at `previous`.
 bool counts(const std::optional<WordState> &previous, const Answer &answer);
 
-// Chance of recall at `now` of a word in `state`.
-double retrievabilityAt(const WordState &state, qint64 now);
-
 } // namespace Schedule

@@ -139,12 +139,15 @@ void ExamPlanDialog::updateHint()
     const int words = m_libraries[index].wordCount;
     const ExamPlan &plan = chosen.plan;
     const QDate lastNew = plan.examDate.addDays(-ExamPlan::LastNewDaysBefore);
-    const qint64 days = m_today.daysTo(lastNew) + 1;
     QString text = QStringLiteral("距考试 %1 天。").arg(m_today.daysTo(plan.examDate));
-    if (days <= 0) {
+    if (m_today > lastNew) {
         text += QStringLiteral("离考试不到两周，新词将尽快学完。");
     } else {
-        const qint64 needed = (words + days - 1) / days;
+        // The plan's own pacing with no limit per day: what the date alone asks.
+        ExamPlan unlimited = plan;
+        unlimited.newPerDay = 0;
+        unlimited.minutesPerDay = 0;
+        const int needed = unlimited.newWordsOn(m_today, words);
         text += QStringLiteral("要在 %1 前学完全部 %2 词（已会的词跳过），每天约需 %3 个新词。")
                     .arg(lastNew.toString(QStringLiteral("M月d日")))
                     .arg(words)
