@@ -714,12 +714,15 @@ bool LexivaneApp::restoreBackup(const QString &archivePath)
 bool LexivaneApp::exportTo(const QString &file)
 {
     const ProgramPaths paths = pathsOf(m_programDir, dataDir());
+    if (paths.isOwnFile(file)) {
+        m_dialogs->message(QStringLiteral("不能导出到程序自己的文件 %1。").arg(QFileInfo(file).fileName()));
+        return false;
+    }
     m_record->checkpoint();
     Archive::Contents contents;
     QString error;
-    const bool done = Backup::snapshot(paths, SyncFolder::computerId(m_iniFile.IniPath(), false), contents, error) &&
-                      Backup::writeFileAtomically(file, Archive::build(contents), Backup::writeAll, &error);
-    if (!done) {
+    if (!Backup::writeSnapshot(paths, SyncFolder::computerId(m_iniFile.IniPath(), false), file, error,
+                               Backup::writeAll, &contents)) {
         qWarning("Export failed: %s", qUtf8Printable(error));
         m_dialogs->message(QStringLiteral("导出失败，没有写入 %1。").arg(QFileInfo(file).fileName()));
         return false;

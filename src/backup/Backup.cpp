@@ -24,6 +24,12 @@
 
 #include <algorithm>
 
+bool ProgramPaths::isOwnFile(const QString &path) const
+{
+    const QString absolute = QFileInfo(path).absoluteFilePath();
+    return absolute == QFileInfo(databasePath()).absoluteFilePath() || absolute == QFileInfo(iniPath()).absoluteFilePath();
+}
+
 namespace Backup {
 
 namespace {
@@ -169,7 +175,7 @@ bool snapshot(const ProgramPaths &paths, const QString &computer, Archive::Conte
 }
 
 bool writeSnapshot(const ProgramPaths &paths, const QString &computer, const QString &file, QString &error,
-                   const WriteBytes &write)
+                   const WriteBytes &write, Archive::Contents *written)
 {
     Archive::Contents contents;
     if (!snapshot(paths, computer, contents, error))
@@ -187,6 +193,8 @@ bool writeSnapshot(const ProgramPaths &paths, const QString &computer, const QSt
         QFile::remove(file);
         return false;
     }
+    if (written)
+        *written = std::move(contents);
     return true;
 }
 

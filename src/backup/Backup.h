@@ -20,6 +20,9 @@ struct ProgramPaths
     QString iniPath() const { return programDir + QStringLiteral("/lexvan.ini"); }
     QString databasePath() const { return programDir + QStringLiteral("/lexvan.db"); }
     QString backupDir() const { return programDir + QStringLiteral("/backup"); }
+    // True for the record and the settings file: an export written over
+    // one of them would destroy what it exports.
+    bool isOwnFile(const QString &path) const;
 };
 
 // The daily backups in backup/, restoring one, and the one-file export.
@@ -44,9 +47,10 @@ bool writeFileAtomically(const QString &path, const QByteArray &bytes, const Wri
 bool snapshot(const ProgramPaths &paths, const QString &computer, Archive::Contents &contents, QString &error);
 
 // Writes a snapshot to `file` and reads it back through the archive reader,
-// so a backup that is kept is one that can be restored.
+// so a backup that is kept is one that can be restored. `written`, when
+// given, receives what went in.
 bool writeSnapshot(const ProgramPaths &paths, const QString &computer, const QString &file, QString &error,
-                   const WriteBytes &write = writeAll);
+                   const WriteBytes &write = writeAll, Archive::Contents *written = nullptr);
 
 // The daily backup's file name for a date: "YYYY-MM-DD.lxv".
 QString dailyFileName(const QDate &date);

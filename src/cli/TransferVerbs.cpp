@@ -18,7 +18,7 @@ namespace {
 
 ProgramPaths pathsOf(const CommandContext &context)
 {
-    return ProgramPaths{context.programDir, QDir(context.workingDir).filePath(QStringLiteral("data"))};
+    return ProgramPaths{context.programDir, context.dataDir()};
 }
 
 } // namespace
@@ -31,21 +31,15 @@ int runExport(const QStringList &arguments, CommandContext &context)
     }
     const ProgramPaths paths = pathsOf(context);
     const QString file = QFileInfo(arguments.first()).absoluteFilePath();
-    for (const QString &own : {paths.databasePath(), paths.iniPath()}) {
-        if (QFileInfo(own).absoluteFilePath() == file) {
-            context.err << "不能导出到程序自己的文件：" << arguments.first() << '\n';
-            return UsageError;
-        }
+    if (paths.isOwnFile(file)) {
+        context.err << "不能导出到程序自己的文件：" << arguments.first() << '\n';
+        return UsageError;
     }
     QString error;
     Archive::Contents contents;
-    if (!Backup::snapshot(paths, SyncFolder::computerId(paths.iniPath(), false), contents, error)) {
-        context.err << "导出失败：无法读取学习记录或设置。（" << error << "）\n";
-        return NothingDone;
-    }
-    const QByteArray bytes = Archive::build(contents);
-    if (bytes.isEmpty() || !Backup::writeFileAtomically(file, bytes, Backup::writeAll, &error)) {
-        context.err << "导出失败：无法写入 " << arguments.first() << "。（" << error << "）\n";
+    if (!Backup::writeSnapshot(paths, SyncFolder::computerId(paths.iniPath(), false), file, error, Backup::writeAll,
+                               &contents)) {
+        context.err << "导出失败，没有写入 " << arguments.first() << "。（" << error << "）\n";
         return NothingDone;
     }
     int libraries = 0;

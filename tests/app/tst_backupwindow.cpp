@@ -92,6 +92,13 @@ private slots:
         window->findChild<QPushButton *>(QStringLiteral("importButton"))->click();
         QCOMPARE(dialogs.messages.size(), 1);
 
+        // An export chosen over the record itself is refused: it would
+        // replace the history with an archive of it.
+        const QByteArray record = TestFiles::readBytes(folder.path() + QStringLiteral("/lexvan.db"));
+        QVERIFY(!app.exportTo(folder.path() + QStringLiteral("/lexvan.db")));
+        QCOMPARE(dialogs.messages.size(), 2);
+        QCOMPARE(TestFiles::readBytes(folder.path() + QStringLiteral("/lexvan.db")), record);
+
         window->findChild<QPushButton *>(QStringLiteral("chooseSyncFolderButton"))->click();
         CIniFile ini;
         ini.SpecifyIni(folder.iniPath());
