@@ -2,8 +2,6 @@
 
 #include "cli/CommandLine.h"
 
-#include <functional>
-
 // One function a verb; `arguments` excludes the verb's own name.
 namespace cli {
 
@@ -13,9 +11,6 @@ int runLookup(const QStringList &arguments, CommandContext &context);
 // lexivane --import-list FILE [--name NAME] [--dry-run]: imports a word list
 // as the library manager does; with --dry-run prints word<TAB>meaning.
 int runImportList(const QStringList &arguments, CommandContext &context);
-// The dictionary's meaning of a word for the verbs that fill meanings in; an
-// empty function when no dictionary is at hand.
-std::function<QString(const QString &)> meaningLookupFor(const CommandContext &context);
 // --status [--json]: today's reviews and new words, days to the exam and
 // the study streak, in one line.
 int runStatus(const QStringList &arguments, CommandContext &context);

@@ -18,27 +18,6 @@ namespace {
 
 const char usage[] = "用法：lexivane --import-list 文件 [--name 词库名称] [--dry-run]\n";
 
-QString nameProblemText(LibraryListEditor::Outcome outcome)
-{
-    using Outcome = LibraryListEditor::Outcome;
-    switch (outcome) {
-    case Outcome::NameEmpty:
-        return QStringLiteral("词库名称不能为空！");
-    case Outcome::NameTooLong:
-        return QStringLiteral("词库名称太长！最多 %1 个字节。").arg(LibraryListEditor::NameLimit);
-    case Outcome::NameIsBox:
-        return QStringLiteral("月光宝盒0～月光宝盒4 是单词盒的名称，不能用作词库名称！");
-    case Outcome::NameTaken:
-        return QStringLiteral("已经有同名的词库！");
-    case Outcome::NameBadCharacter:
-        return QStringLiteral("词库名称不能包含 =、[、]、制表符，也不能用引号括起来！");
-    case Outcome::WriteFailed:
-        return QStringLiteral("无法写入设置文件 lexvan.ini，词库列表没有改动！");
-    default:
-        return QStringLiteral("不能添加这个词库！");
-    }
-}
-
 // Every skipped line on its own line, then what was left out or filled in.
 void reportLeftOut(const Import::Outcome &outcome, QTextStream &err)
 {
@@ -49,13 +28,14 @@ void reportLeftOut(const Import::Outcome &outcome, QTextStream &err)
         err << notes << '\n';
 }
 
-} // namespace
-
+// The dictionary's meaning of a word, for word-only lists.
 std::function<QString(const QString &)> meaningLookupFor(const CommandContext &context)
 {
     return Dictionary::meaningLookup(std::make_shared<Dictionary>(
-        Dictionary::standardPlaces(QDir(context.workingDir).filePath(QStringLiteral("data")), context.programDir)));
+        Dictionary::standardPlaces(context.dataDir(), context.programDir)));
 }
+
+} // namespace
 
 int runImportList(const QStringList &arguments, CommandContext &context)
 {
@@ -115,12 +95,12 @@ int runImportList(const QStringList &arguments, CommandContext &context)
     name = name.trimmed();
     const LibraryListEditor::Outcome problem = editor.checkName(name);
     if (problem != LibraryListEditor::Outcome::Done) {
-        context.err << nameProblemText(problem) << QStringLiteral("请用 --name 指定词库名称。\n");
+        context.err << editor.messageFor(problem) << QStringLiteral("请用 --name 指定词库名称。\n");
         return NothingDone;
     }
     // The windows read their libraries from "data" under the folder they
     // were started from.
-    const QString dataDir = QDir(context.workingDir).absoluteFilePath(QStringLiteral("data"));
+    const QString dataDir = QDir(context.dataDir()).absolutePath();
     const QString fileName =
         Import::suggestFileName(filePath, iniEncoding, LibraryListEditor::NameLimit,
                                 [&](const QString &candidate) { return libraryFileNameTaken(dataDir, editor, candidate); });
@@ -134,7 +114,7 @@ int runImportList(const QStringList &arguments, CommandContext &context)
     if (added != LibraryListEditor::Outcome::Done) {
         // Not registered: the copy would only be a stray file.
         QFile::remove(libraryPath);
-        context.err << nameProblemText(added) << '\n';
+        context.err << editor.messageFor(added) << '\n';
         return NothingDone;
     }
     context.out << QStringLiteral("已导入词库“%1”（data/%2）：%3 个单词。\n").arg(name, fileName).arg(outcome.records.size());

@@ -216,19 +216,6 @@ QString decodeText(const QByteArray &bytes)
     return TextCodec::decode(QByteArrayView(bytes).sliced(qMin(bom, bytes.size())), encoding);
 }
 
-bool looksLikeText(QStringView text)
-{
-    qsizetype bad = 0;
-    for (const QChar c : text) {
-        if (c.isNull())
-            return false;
-        if (c == QChar::ReplacementCharacter ||
-            (c.category() == QChar::Other_Control && !QStringView(u"\t\n\r\f\v\x1a").contains(c)))
-            ++bad;
-    }
-    return bad < 4 || bad * 50 < text.size();
-}
-
 QStringList plainTextBlocks(QStringView text)
 {
     QStringList blocks;
@@ -617,7 +604,7 @@ Document readFile(const QString &path)
         return document;
     }
     const QString text = decodeText(bytes);
-    if (!looksLikeText(text)) {
+    if (!TextCodec::looksLikeText(text)) {
         document.error = QStringLiteral("不是文本文件（像是二进制文件）。");
         return document;
     }

@@ -35,9 +35,6 @@ Document readFile(const QString &path);
 // as UTF-8 even when its only non-ASCII letters take two bytes: in English
 // text those are accented letters (café, naïve), not short GBK.
 QString decodeText(const QByteArray &bytes);
-// False for what is clearly not text: NUL characters, or many control
-// characters or undecodable bytes.
-bool looksLikeText(QStringView text);
 
 // The readers of text already decoded.
 QStringList plainTextBlocks(QStringView text);

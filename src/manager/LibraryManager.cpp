@@ -4,6 +4,7 @@
 #include "library/ImportReport.h"
 #include "library/LibraryStats.h"
 #include "library/ReadyMade.h"
+#include "library/WordFile.h"
 #include "manager/ExtractPreview.h"
 #include "manager/ImportPreview.h"
 #include "manager/KnownWordsDialog.h"
@@ -259,37 +260,7 @@ void LibraryManager::updateButtons()
 
 QString LibraryManager::outcomeText(LibraryListEditor::Outcome outcome) const
 {
-    using Outcome = LibraryListEditor::Outcome;
-    // How many bytes a Chinese character takes in the settings file.
-    const int perCharacter = m_editor.encoding() == TextCodec::Encoding::Gbk ? 2 : 3;
-    const QString limit = QStringLiteral("最多 %1 个字节（一个汉字占 %2 个字节，一个英文字母占 1 个字节）。")
-                              .arg(LibraryListEditor::NameLimit)
-                              .arg(perCharacter);
-    switch (outcome) {
-    case Outcome::Done:
-        return {};
-    case Outcome::NameEmpty:
-        return QStringLiteral("词库名称不能为空！");
-    case Outcome::NameTooLong:
-        return QStringLiteral("词库名称太长！词库名称") + limit;
-    case Outcome::NameIsBox:
-        return QStringLiteral("月光宝盒0～月光宝盒4 是单词盒的名称，不能用作词库名称！");
-    case Outcome::NameTaken:
-        return QStringLiteral("已经有同名的词库！");
-    case Outcome::NameBadCharacter:
-        return QStringLiteral("词库名称不能包含 =、[、]、制表符，也不能用引号括起来！");
-    case Outcome::FileNameEmpty:
-        return QStringLiteral("该词库没有对应的文件名！");
-    case Outcome::FileNameTooLong:
-        return QStringLiteral("文件名太长！文件名") + limit;
-    case Outcome::FileNameBadCharacter:
-        return QStringLiteral("不能使用这个文件名！");
-    case Outcome::NoSuchLibrary:
-        return QStringLiteral("请先选择一个词库！");
-    case Outcome::WriteFailed:
-        return QStringLiteral("无法写入设置文件 lexvan.ini，词库列表没有改动！");
-    }
-    return {};
+    return m_editor.messageFor(outcome);
 }
 
 bool LibraryManager::fileNameTaken(const QString &fileName) const
@@ -393,13 +364,10 @@ void LibraryManager::importList()
     if (path.isEmpty())
         return;
     QByteArray bytes;
-    QFile file(path);
-    if (!QFileInfo(path).isFile() || !file.open(QIODevice::ReadOnly)) {
+    if (!readWordFileBytes(path, bytes)) {
         m_context.dialogs.message(QStringLiteral("无法读取该文件！"));
         return;
     }
-    bytes = file.readAll();
-    file.close();
 
     const TextCodec::Encoding iniEncoding = m_editor.encoding();
     // Asked again after a name is refused, the preview comes back with the
@@ -445,8 +413,8 @@ void LibraryManager::importList()
                          .arg(outcome.records.size());
     if (!outcome.skipped.isEmpty())
         report += u'\n' + Import::skippedText(outcome.skipped);
-    if (!Import::notesText(outcome).isEmpty())
-        report += u'\n' + Import::notesText(outcome);
+    if (const QString notes = Import::notesText(outcome); !notes.isEmpty())
+        report += u'\n' + notes;
     registerNewFile(name.trimmed(), fileName, chosen->library, report);
 }
 

@@ -224,3 +224,37 @@ LibraryListEditor::Outcome LibraryListEditor::save(const QList<RegisteredLibrary
     }
     return m_ini.WriteChanges(changes) ? Outcome::Done : Outcome::WriteFailed;
 }
+
+QString LibraryListEditor::messageFor(Outcome outcome) const
+{
+    // How many bytes a Chinese character takes in the settings file.
+    const int perCharacter = encoding() == TextCodec::Encoding::Gbk ? 2 : 3;
+    const QString limit = QStringLiteral("最多 %1 个字节（一个汉字占 %2 个字节，一个英文字母占 1 个字节）。")
+                              .arg(NameLimit)
+                              .arg(perCharacter);
+    switch (outcome) {
+    case Outcome::Done:
+        return {};
+    case Outcome::NameEmpty:
+        return QStringLiteral("词库名称不能为空！");
+    case Outcome::NameTooLong:
+        return QStringLiteral("词库名称太长！词库名称") + limit;
+    case Outcome::NameIsBox:
+        return QStringLiteral("月光宝盒0～月光宝盒4 是单词盒的名称，不能用作词库名称！");
+    case Outcome::NameTaken:
+        return QStringLiteral("已经有同名的词库！");
+    case Outcome::NameBadCharacter:
+        return QStringLiteral("词库名称不能包含 =、[、]、制表符，也不能用引号括起来！");
+    case Outcome::FileNameEmpty:
+        return QStringLiteral("该词库没有对应的文件名！");
+    case Outcome::FileNameTooLong:
+        return QStringLiteral("文件名太长！文件名") + limit;
+    case Outcome::FileNameBadCharacter:
+        return QStringLiteral("不能使用这个文件名！");
+    case Outcome::NoSuchLibrary:
+        return QStringLiteral("请先选择一个词库！");
+    case Outcome::WriteFailed:
+        return QStringLiteral("无法写入设置文件 lexvan.ini，词库列表没有改动！");
+    }
+    return {};
+}

@@ -67,6 +67,9 @@ public:
     // Whether `name` may be used for the entry at `index` (-1 for a new one).
     Outcome checkName(const QString &name, int index = -1) const;
     Outcome checkFileName(const QString &fileName) const;
+    // What to tell the user of an outcome (empty for Done); the byte limits
+    // are told in this file's encoding.
+    QString messageFor(Outcome outcome) const;
 
     // Appends a library at the end of the list.
     Outcome add(const QString &name, const QString &fileName);
