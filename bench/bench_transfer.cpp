@@ -10,6 +10,7 @@
 #include "backup/Merge.h"
 #include "backup/SyncFolder.h"
 #include "record/RecordStore.h"
+#include "record/Schedule.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -108,6 +109,8 @@ void importOnce(const ProgramPaths &paths, const QString &file, const char *what
 
 int main(int argc, char **argv)
 {
+    // As the program does first thing.
+    Schedule::readTimeZoneOnce();
     QCoreApplication app(argc, argv);
     QTemporaryDir root;
     const ProgramPaths a = makeFolder(root.filePath(QStringLiteral("a")), 200000, 0);

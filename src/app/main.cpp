@@ -4,6 +4,7 @@
 #include "app/LexivaneApp.h"
 #include "app/PlatformChoice.h"
 #include "cli/CommandLine.h"
+#include "record/Schedule.h"
 
 #include <QApplication>
 #include <QCoreApplication>
@@ -70,6 +71,7 @@ int runVerb(int argc, char **argv)
 
 int main(int argc, char **argv)
 {
+    Schedule::readTimeZoneOnce();
     if (argc > 1 && cli::isVerb(QString::fromLocal8Bit(argv[1])))
         return runVerb(argc, argv);
 

@@ -1,5 +1,7 @@
 #include "record/Schedule.h"
 
+#include <QFileInfo>
+
 #include <algorithm>
 #include <cmath>
 #include <vector>
@@ -38,6 +40,12 @@ QDate studyDay(qint64 ms)
 QDate studyDay(const QDateTime &time)
 {
     return studyDay(time.toMSecsSinceEpoch());
+}
+
+void readTimeZoneOnce()
+{
+    if (!qEnvironmentVariableIsSet("TZ") && QFileInfo::exists(QStringLiteral("/etc/localtime")))
+        qputenv("TZ", ":/etc/localtime");
 }
 
 QDateTime studyDayStart(const QDate &day)

@@ -26,6 +26,14 @@ QDate studyDay(const QDateTime &time);
 // When the study day `day` begins.
 QDateTime studyDayStart(const QDate &day);
 
+// With TZ unset, the C library looks at /etc/localtime again on every
+// conversion to local time, to notice a change of the system's zone; a
+// replay of a long history converts each answer's time, and that look was
+// most of an import's time. Called first thing in main(), this names the
+// system's zone file in TZ (when TZ is unset and the file exists), so it is
+// read once: the zone is the one the program started in.
+void readTimeZoneOnce();
+
 // Where a word stands: its memory, when it was last counted and when it is
 // due at the usual retention.
 struct WordState
