@@ -645,18 +645,9 @@ BackupWindow *LexivaneApp::openBackupWindow()
             if (folder.isEmpty())
                 return;
             m_backupWindow->setSyncFolder(folder);
-            emit m_backupWindow->syncFolderChanged(folder);
+            useSyncFolder(folder);
         });
-        connect(m_backupWindow, &BackupWindow::syncFolderChanged, this, [this](const QString &folder) {
-            if (folder == SyncFolder::folderSetting(m_iniFile.IniPath()))
-                return;
-            if (!SyncFolder::setFolderSetting(m_iniFile.IniPath(), folder)) {
-                m_dialogs->message(QStringLiteral("无法写入设置文件 lexvan.ini，同步文件夹没有改变。"));
-                return;
-            }
-            m_backupWindow->setStatus(folder.isEmpty() ? QStringLiteral("不再使用同步文件夹。")
-                                                       : QStringLiteral("下次启动和退出时与同步文件夹交换记录。"));
-        });
+        connect(m_backupWindow, &BackupWindow::syncFolderChanged, this, &LexivaneApp::useSyncFolder);
     }
     m_backupWindow->setSyncFolder(SyncFolder::folderSetting(m_iniFile.IniPath()));
     refreshBackupWindow();
@@ -664,6 +655,19 @@ BackupWindow *LexivaneApp::openBackupWindow()
     m_backupWindow->raise();
     m_backupWindow->activateWindow();
     return m_backupWindow;
+}
+
+void LexivaneApp::useSyncFolder(const QString &folder)
+{
+    if (folder == SyncFolder::folderSetting(m_iniFile.IniPath()))
+        return;
+    if (!SyncFolder::setFolderSetting(m_iniFile.IniPath(), folder)) {
+        m_dialogs->message(QStringLiteral("无法写入设置文件 lexvan.ini，同步文件夹没有改变。"));
+        return;
+    }
+    if (m_backupWindow)
+        m_backupWindow->setStatus(folder.isEmpty() ? QStringLiteral("不再使用同步文件夹。")
+                                                   : QStringLiteral("下次启动和退出时与同步文件夹交换记录。"));
 }
 
 BackupWindow *LexivaneApp::backupWindow() const

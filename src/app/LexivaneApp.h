@@ -197,6 +197,8 @@ private:
     QPointer<BackupWindow> m_backupWindow;
     FileChooser m_chooseFile;
     void refreshBackupWindow();
+    // Stores the sync folder chosen in the backup window (empty: none).
+    void useSyncFolder(const QString &folder);
     void syncFolderAtExit();
     void sendToBox(int box, const QString &word, const QString &meaning);
     QString libraryNameOfFile(const QString &file);
