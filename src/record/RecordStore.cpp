@@ -143,10 +143,6 @@ bool migrate(QSqlDatabase &db, int from, QSqlError &error)
             // A word in a box has lost its library: found by word alone,
             // on the GUI thread as the pointer rests on it.
             QStringLiteral("CREATE INDEX sources_word ON sources (word)"),
-            // The first answer to each word decides which words an exam plan
-            // has met; it is asked as the book menu opens, so it must not
-            // read the whole history.
-            QStringLiteral("CREATE INDEX answers_word ON answers (word, at)"),
         },
     };
     QSqlQuery query(db);

@@ -120,7 +120,7 @@ private slots:
         fill(b, 0);
         {
             RecordFixtures::Inspector old(a.path() + QStringLiteral("/lexvan.db"));
-            QVERIFY(old.exec(QStringLiteral("DROP TABLE sources")) && old.exec(QStringLiteral("DROP INDEX answers_word")) &&
+            QVERIFY(old.exec(QStringLiteral("DROP TABLE sources")) &&
                     old.exec(QStringLiteral("PRAGMA user_version = 2")));
         }
         const QString file = a.path() + QStringLiteral("/a.lxv");

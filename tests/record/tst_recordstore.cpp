@@ -305,7 +305,6 @@ void TestRecordStore::firstSchemaIsMigratedAndRebuilt()
             QVERIFY(db.exec(QStringLiteral("ALTER TABLE answers DROP COLUMN %1").arg(QLatin1String(column))));
         QVERIFY(db.exec(QStringLiteral("UPDATE memory SET stability = 40, reviews = 9")));
         QVERIFY(db.exec(QStringLiteral("DROP TABLE sources")));
-        QVERIFY(db.exec(QStringLiteral("DROP INDEX answers_word")));
         QVERIFY(db.exec(QStringLiteral("PRAGMA user_version = 1")));
     }
     RecordStore store;
